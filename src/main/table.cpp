@@ -1,0 +1,59 @@
+#include "main/table.hpp"
+
+#include <cerrno>
+
+#include "console/listin.hpp"
+#include "console/output.hpp"
+#include "console/report.hpp"
+
+namespace zorvick::driver {
+
+namespace {
+
+int written_failure(std::FILE* out, std::FILE* err, console::label at, int e)
+{
+    std::fclose(out);  // the first failure is final; a second one is not reported
+    return console::report(err, at, {{}, console::cause::system, 0, e});
+}
+
+}  // namespace
+
+int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
+{
+    using console::label;
+    if (const int e = console::write_prompt(out))
+        return written_failure(out, err, label::prompt, e);
+
+    const console::readout got = console::read_parameters(in);
+    if (got.why != console::cause::none) {
+        std::fclose(out);
+        return console::report(err, label::parameters, got);
+    }
+    const auto [tmin, tmax, nt] = got.p;
+
+    if (nt >= 1) {
+        // For nt = 1 the step is ±inf or NaN and the single t is NaN.
+        const double dt = (tmax - tmin) / static_cast<double>(nt - 1);
+        // t is accumulated by repeated rounded additions from one step below
+        // tmin, not recomputed as tmin + (i − 1)·dt: the printed t and the
+        // bits handed to the evaluator are those of the running sum (the
+        // t = 0 row of -1 1 11 is −5.55e−17 and prints as -0.000000).
+        double t = tmin - dt;
+        for (std::int32_t i = 0; i < nt;) {
+            ++i;
+            t = t + dt;
+            std::int32_t n = 0;
+            const double estimate = intf(t, n);
+            if (const int e = console::write_row(out, i, t, estimate, n))
+                return written_failure(out, err, label::row, e);
+        }
+    }
+
+    errno = 0;
+    if (std::fclose(out) != 0)
+        return console::report(err, nt >= 1 ? label::row : label::prompt,
+                               {{}, console::cause::system, 0, errno != 0 ? errno : EIO});
+    return 0;
+}
+
+}  // namespace zorvick::driver
