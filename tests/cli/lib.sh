@@ -1,0 +1,45 @@
+# Helpers for the process-level tests: run the built tool, compare its
+# standard output bytes, its diagnostic line and its exit status.
+set -u
+zorvick=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passes=0
+
+# verdict NAME STATUS EXPECTED_STDOUT EXPECTED_STDERR: judges $work/out,
+# $work/err and the status of the run just made.  An exit of 124 is the
+# timeout's: the tool hung.
+verdict()
+{
+    local name=$1 want_status=$2 want_out=$3 want_err=$4 status=$5
+    local out err
+    out=$(cat "$work/out"; printf x); out=${out%x}
+    err=$(cat "$work/err"; printf x); err=${err%x}
+    if [[ $status == "$want_status" && $out == "$want_out" && $err == "$want_err" ]]; then
+        passes=$((passes + 1))
+        return
+    fi
+    failures=$((failures + 1))
+    printf 'FAIL %s: status %s (want %s)\n--- stdout\n%s--- want\n%s--- stderr\n%s--- want\n%s\n' \
+        "$name" "$status" "$want_status" "$out" "$want_out" "$err" "$want_err"
+}
+
+# check NAME INPUT STATUS EXPECTED_STDOUT EXPECTED_STDERR
+check()
+{
+    printf '%b' "$2" | timeout 60 "$zorvick" >"$work/out" 2>"$work/err"
+    verdict "$1" "$3" "$4" "$5" "$?"
+}
+
+finish()
+{
+    echo "$passes passed, $failures failed"
+    [[ $failures == 0 ]]
+}
+
+prompt='  tmin,tmax,nt:
+'
+diag6='zorvick:6: read error on channel 5 (standard input): '
+diag5='zorvick:5: write error on channel 6 (standard output): '
+diag12='zorvick:12: write error on channel 6 (standard output): '

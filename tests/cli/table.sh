@@ -1,0 +1,36 @@
+# The table as users and scripts see it: stdout bytes, diagnostics, status.
+source "$(dirname "$0")/lib.sh"
+
+example="$prompt   1    1.000000    0.022950             64
+   2    1.500000    0.005285           2048
+   3    2.000000    0.001718        1048576
+"
+check example            '1 2 3\n'                    0 "$example" ''
+check commas-crlf        '1,\r\n2,\r\n3\r\n'          0 "$example" ''
+check extra-values       '1.0d0, 2.0E0 , 3 4 5 /'     0 "$example" ''
+check last-record-no-eol '\n\n1\n2\n3'                0 "$example" ''
+check args-ignored       '1 2 3'                      0 "$example" ''
+check one-row            '1 1 1'                      0 "$prompt   1         NaN         NaN              2
+" ''
+check no-rows            '1 2 0'                      0 "$prompt" ''
+check huge-t             '1e60 -1e60 2'               0 "$prompt   1************    0.000000              2
+   2************    0.000000              2
+" ''
+check pole-on-midpoint   '-1.3862943611198906,-1.3862943611198906,2' 0 "$prompt   1   -1.386294    Infinity              2
+   2   -1.386294    Infinity              2
+" ''
+check bad-integer        '1 2 3.0'                    2 "$prompt" "${diag6}bad integer in item 3
+"
+check bad-real           '1e 2 3'                     2 "$prompt" "${diag6}bad real number in item 1
+"
+check overflow           '1 2 2147483648'             2 "$prompt" "${diag6}integer overflow in item 3
+"
+check repeat-to-integer  '1.5d0 ,2*3\n'               2 "$prompt" "${diag6}real value where an integer was expected in item 3
+"
+check null-value         '1,,3'                       2 "$prompt" "${diag6}no value for item 2
+"
+check empty              ''                           2 "$prompt" "${diag6}end of file
+"
+check two-values         '1 2\n'                      2 "$prompt" "${diag6}end of file
+"
+finish

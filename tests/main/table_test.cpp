@@ -1,0 +1,85 @@
+#include "main/table.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace zorvick::driver {
+namespace {
+
+// The abscissae the driver hands to the evaluator, in call order.
+std::vector<double> seen;
+
+double record(double t, std::int32_t& n)
+{
+    seen.push_back(t);
+    n = 7;
+    return 0.5;
+}
+
+struct outcome { int status; std::string out, err; };
+
+outcome run_on(std::string input)
+{
+    seen.clear();
+    char *out = nullptr, *err = nullptr;
+    std::size_t nout = 0, nerr = 0;
+    std::FILE* in = fmemopen(input.data(), input.size(), "r");
+    std::FILE* fout = open_memstream(&out, &nout);
+    std::FILE* ferr = open_memstream(&err, &nerr);
+    const int status = run(in, fout, ferr, record);  // closes fout
+    std::fclose(ferr);
+    std::fclose(in);
+    outcome got{status, {out, nout}, {err, nerr}};
+    std::free(out);
+    std::free(err);
+    return got;
+}
+
+TEST(Table, AccumulatesTheAbscissaByRepeatedAddition)
+{
+    const struct { const char* input; std::size_t row; double t; const char* field; } cases[] = {
+        {"-1 1 11", 6, -5.551115123125783e-17, "   -0.000000"},  // not 0: the running sum
+        {"0.1 0.5 2", 1, 0.09999999999999998, "    0.100000"},   // (tmin − dt) + dt
+        {"0.5 1.5 11", 11, 1.5000000000000002, "    1.500000"},  // one ulp above tmax
+        {"2 1 3", 3, 1.0, "    1.000000"},                       // downward
+        {"4 4 3", 3, 4.0, "    4.000000"},                       // zero step
+    };
+    for (const auto& c : cases) {
+        const outcome got = run_on(c.input);
+        ASSERT_EQ(got.status, 0) << c.input;
+        ASSERT_GE(seen.size(), c.row) << c.input;
+        EXPECT_EQ(seen[c.row - 1], c.t) << c.input << std::hexfloat << " gave " << seen[c.row - 1];
+        // prompt of 16 bytes, then rows of 44
+        EXPECT_EQ(got.out.substr(16 + 44 * (c.row - 1) + 4, 12), c.field) << c.input;
+    }
+}
+
+TEST(Table, WritesOneRowPerGridPointAndNothingElse)
+{
+    const std::string prompt = "  tmin,tmax,nt:\n";
+    const struct { const char* input; int status; std::string out; std::string err; } cases[] = {
+        {"1 2 3", 0,
+         prompt + "   1    1.000000    0.500000              7\n"
+                  "   2    1.500000    0.500000              7\n"
+                  "   3    2.000000    0.500000              7\n", ""},
+        {"1 2 1", 0, prompt + "   1         NaN    0.500000              7\n", ""},
+        {"1 1 1", 0, prompt + "   1         NaN    0.500000              7\n", ""},
+        {"1 2 0", 0, prompt, ""},
+        {"1 2 -2147483648", 0, prompt, ""},
+        {"1 2 3.0", 2, prompt, "zorvick:6: read error on channel 5 (standard input): bad integer in item 3\n"},
+    };
+    for (const auto& c : cases) {
+        const outcome got = run_on(c.input);
+        EXPECT_EQ(got.status, c.status) << c.input;
+        EXPECT_EQ(got.out, c.out) << c.input;
+        EXPECT_EQ(got.err, c.err) << c.input;
+    }
+}
+
+}  // namespace
+}  // namespace zorvick::driver

@@ -1,0 +1,90 @@
+#include "quadrature/intf.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "plain.hpp"
+
+namespace zorvick::quadrature {
+namespace {
+
+std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+
+// Worked values of the method itself: its estimate and final count.
+TEST(Intf, ReproducesTheWorkedValues)
+{
+    const struct { double t; std::int32_t n; double estimate; } cases[] = {
+        {0.25, 128, 2.0424178965750563},
+        {1.0, 64, 0.022949950349212097},
+        {1.5, 2048, 0.0052849930811666853},
+        {2.0, 1048576, 0.00171760676288762},
+        {3.0, 33554432, 0.00030756525730755952},
+        {5.0, 33554432, 2.678675166484016e-05},
+    };
+    for (const auto& c : cases) {
+        std::int32_t n = -7;  // the incoming count is never read
+        const double s = intf(c.t, n);
+        EXPECT_EQ(n, c.n) << "t = " << c.t;
+        // the last bits belong to the C library's log and sin
+        EXPECT_NEAR(s, c.estimate, 1e-13 * c.estimate) << "t = " << c.t;
+    }
+}
+
+TEST(Intf, StopsAtOnceOnNonFiniteOrVanishingSums)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const double pole = std::log(0.25);  // puts t − ln x = 0 on the first midpoint, 0.25
+    const struct { double t; double estimate; } cases[] = {
+        {NAN, NAN}, {pole, inf}, {1e60, 0.0}, {-1e60, 0.0}, {2.4e51, 0.0},
+    };
+    for (const auto& c : cases) {
+        std::int32_t n = 0;
+        const double s = intf(c.t, n);
+        EXPECT_EQ(n, 2) << c.t;
+        EXPECT_TRUE(std::isnan(c.estimate) ? std::isnan(s) : bits(s) == bits(c.estimate)) << c.t << " gave " << s;
+    }
+}
+
+// Sanity check of the integrand against I(t) computed independently to 40
+// digits from the closed form t⁻⁴·Im[e^(−it)(E₅(−it) − E₆(−it))].  The
+// midpoint estimates settle at these relative errors, which the README quotes.
+TEST(Intf, LiesWithinItsKnownErrorOfTheTrueIntegral)
+{
+    const struct { double t, exact, relerr; } cases[] = {
+        {0.1, 33.052236800005455, 1.9e-6},
+        {0.25, 2.04251041713070901, -4.5e-5},
+        {0.5, 0.233052399434970985, -5.6e-4},
+        {1.0, 0.0230322513301886646, -3.6e-3},
+        {1.5, 0.00527598856034676017, 1.7e-3},
+        {2.0, 0.00171678614080211995, 4.8e-4},
+    };
+    for (const auto& c : cases) {
+        std::int32_t n = 0;
+        const double err = (intf(c.t, n) - c.exact) / c.exact;
+        EXPECT_NEAR(err, c.relerr, 0.05 * std::fabs(c.relerr)) << "t = " << c.t;
+    }
+}
+
+TEST(Intf, IsBitIdenticalToTheSequentialDefinition)
+{
+    const double ts[] = {0.1, 0.25, 0.5, 1.0, 1.5, 2.0, 3.0, NAN, 1e60, -1e60, std::log(0.25)};
+    for (const double t : ts) {
+        std::int32_t n = 0, m = 0;
+        const double s = intf(t, n);
+        const double want = testing::plain_intf(t, m);
+        EXPECT_EQ(n, m) << "t = " << t;
+        EXPECT_EQ(bits(s), bits(want)) << "t = " << t << std::hexfloat << ": " << s << " vs " << want;
+    }
+}
+
+TEST(Midpoints, AreExactForEveryPassUpTo2To24)
+{
+    for (std::int32_t n = 2; n <= (1 << 24); n *= 2)
+        EXPECT_EQ(testing::first_inexact_midpoint(n), 0) << "n = " << n;
+}
+
+}  // namespace
+}  // namespace zorvick::quadrature
