@@ -1,0 +1,51 @@
+// One evaluator pass against the plain sequential loop of the same
+// operations, in nanoseconds per midpoint.
+
+#include <benchmark/benchmark.h>
+
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+
+#include "plain.hpp"
+#include "quadrature/intf.hpp"
+
+namespace {
+
+constexpr double t = 3.0;
+
+benchmark::Counter per_point(std::int64_t n)
+{
+    return {static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert};
+}
+
+void verify(double got, std::int32_t n)
+{
+    if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(zorvick::testing::plain_pass(t, n))) {
+        std::fprintf(stderr, "pass(%d) differs from the sequential definition\n", n);
+        std::abort();
+    }
+}
+
+void evaluator_pass(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    double s = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s = zorvick::quadrature::pass(t, n));
+    state.counters["time/point"] = per_point(n);
+    verify(s, n);
+}
+
+void plain_loop(benchmark::State& state)
+{
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(zorvick::testing::plain_pass(t, n));
+    state.counters["time/point"] = per_point(n);
+}
+
+}  // namespace
+
+BENCHMARK(evaluator_pass)->Arg(1 << 20)->Arg(1 << 25)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(plain_loop)->Arg(1 << 20)->Arg(1 << 25)->Unit(benchmark::kMillisecond)->UseRealTime();
