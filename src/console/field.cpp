@@ -37,7 +37,7 @@ void fixed_field(char* out, double v)
         else
             justify(out, fixed_width, "Infinity", 8);
     } else if (std::fabs(v) >= 1e6) {
-        justify(out, fixed_width, "", fixed_width + 1);  // certainly too wide
+        std::memset(out, '*', fixed_width);  // at least 7 integer digits: too wide
     } else {
         // std::to_chars in fixed notation rounds the exact binary value to
         // the requested digits, ties to even, and keeps the sign of −0.

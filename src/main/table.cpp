@@ -10,10 +10,10 @@ namespace zorvick::driver {
 
 namespace {
 
-int written_failure(std::FILE* out, std::FILE* err, console::label at, int e)
+int write_failed(std::FILE* out, std::FILE* err, console::label at, int e)
 {
     std::fclose(out);  // the first failure is final; a second one is not reported
-    return console::report(err, at, {{}, console::cause::system, 0, e});
+    return console::report_write(err, at, e);
 }
 
 }  // namespace
@@ -22,7 +22,7 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
 {
     using console::label;
     if (const int e = console::write_prompt(out))
-        return written_failure(out, err, label::prompt, e);
+        return write_failed(out, err, label::prompt, e);
 
     const console::readout got = console::read_parameters(in);
     if (got.why != console::cause::none) {
@@ -39,20 +39,19 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
         // bits handed to the evaluator are those of the running sum (the
         // t = 0 row of -1 1 11 is −5.55e−17 and prints as -0.000000).
         double t = tmin - dt;
-        for (std::int32_t i = 0; i < nt;) {
+        for (std::int32_t i = 0; i < nt;) {  // i never steps past nt, even at 2³¹ − 1
             ++i;
             t = t + dt;
             std::int32_t n = 0;
             const double estimate = intf(t, n);
             if (const int e = console::write_row(out, i, t, estimate, n))
-                return written_failure(out, err, label::row, e);
+                return write_failed(out, err, label::row, e);
         }
     }
 
     errno = 0;
     if (std::fclose(out) != 0)
-        return console::report(err, nt >= 1 ? label::row : label::prompt,
-                               {{}, console::cause::system, 0, errno != 0 ? errno : EIO});
+        return console::report_write(err, nt >= 1 ? label::row : label::prompt, errno != 0 ? errno : EIO);
     return 0;
 }
 
