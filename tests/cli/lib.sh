@@ -25,10 +25,10 @@ verdict()
         "$name" "$status" "$want_status" "$out" "$want_out" "$err" "$want_err"
 }
 
-# check NAME INPUT STATUS EXPECTED_STDOUT EXPECTED_STDERR
+# check NAME INPUT STATUS EXPECTED_STDOUT EXPECTED_STDERR [ARGUMENTS...]
 check()
 {
-    printf '%b' "$2" | timeout 60 "$zorvick" >"$work/out" 2>"$work/err"
+    printf '%b' "$2" | timeout 60 "$zorvick" "${@:6}" >"$work/out" 2>"$work/err"
     verdict "$1" "$3" "$4" "$5" "$?"
 }
 

@@ -9,7 +9,7 @@ check example            '1 2 3\n'                    0 "$example" ''
 check commas-crlf        '1,\r\n2,\r\n3\r\n'          0 "$example" ''
 check extra-values       '1.0d0, 2.0E0 , 3 4 5 /'     0 "$example" ''
 check last-record-no-eol '\n\n1\n2\n3'                0 "$example" ''
-check args-ignored       '1 2 3'                      0 "$example" ''
+check args-ignored       '1 2 3'                      0 "$example" '' --help -x 5
 check one-row            '1 1 1'                      0 "$prompt   1         NaN         NaN              2
 " ''
 check no-rows            '1 2 0'                      0 "$prompt" ''
@@ -26,6 +26,10 @@ check bad-real           '1e 2 3'                     2 "$prompt" "${diag6}bad r
 check overflow           '1 2 2147483648'             2 "$prompt" "${diag6}integer overflow in item 3
 "
 check repeat-to-integer  '1.5d0 ,2*3\n'               2 "$prompt" "${diag6}real value where an integer was expected in item 3
+"
+check zero-repeat        '1 0*2'                      2 "$prompt" "${diag6}zero repeat count in item 2
+"
+check repeat-overflow    '1 2 200000001*3'            2 "$prompt" "${diag6}repeat count overflow in item 3
 "
 check null-value         '1,,3'                       2 "$prompt" "${diag6}no value for item 2
 "

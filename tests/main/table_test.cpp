@@ -59,27 +59,5 @@ TEST(Table, AccumulatesTheAbscissaByRepeatedAddition)
     }
 }
 
-TEST(Table, WritesOneRowPerGridPointAndNothingElse)
-{
-    const std::string prompt = "  tmin,tmax,nt:\n";
-    const struct { const char* input; int status; std::string out; std::string err; } cases[] = {
-        {"1 2 3", 0,
-         prompt + "   1    1.000000    0.500000              7\n"
-                  "   2    1.500000    0.500000              7\n"
-                  "   3    2.000000    0.500000              7\n", ""},
-        {"1 2 1", 0, prompt + "   1         NaN    0.500000              7\n", ""},
-        {"1 1 1", 0, prompt + "   1         NaN    0.500000              7\n", ""},
-        {"1 2 0", 0, prompt, ""},
-        {"1 2 -2147483648", 0, prompt, ""},
-        {"1 2 3.0", 2, prompt, "zorvick:6: read error on channel 5 (standard input): bad integer in item 3\n"},
-    };
-    for (const auto& c : cases) {
-        const outcome got = run_on(c.input);
-        EXPECT_EQ(got.status, c.status) << c.input;
-        EXPECT_EQ(got.out, c.out) << c.input;
-        EXPECT_EQ(got.err, c.err) << c.input;
-    }
-}
-
 }  // namespace
 }  // namespace zorvick::driver
