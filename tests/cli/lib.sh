@@ -26,9 +26,11 @@ verdict()
 }
 
 # check NAME INPUT STATUS EXPECTED_STDOUT EXPECTED_STDERR [ARGUMENTS...]
+# runs "${launch[@]}" zorvick ARGUMENTS (launch is empty unless a test sets it)
+launch=()
 check()
 {
-    printf '%b' "$2" | timeout 60 "$zorvick" "${@:6}" >"$work/out" 2>"$work/err"
+    printf '%b' "$2" | timeout 60 "${launch[@]}" "$zorvick" "${@:6}" >"$work/out" 2>"$work/err"
     verdict "$1" "$3" "$4" "$5" "$?"
 }
 

@@ -10,6 +10,16 @@ check commas-crlf        '1,\r\n2,\r\n3\r\n'          0 "$example" ''
 check extra-values       '1.0d0, 2.0E0 , 3 4 5 /'     0 "$example" ''
 check last-record-no-eol '\n\n1\n2\n3'                0 "$example" ''
 check args-ignored       '1 2 3'                      0 "$example" '' --help -x 5
+# Rows whose large passes are shared by threads: the same bytes on every CPU
+# and on one.
+rows="$prompt   1    1.000000    0.022950             64
+   2    2.000000    0.001718        1048576
+   3    3.000000    0.000308       33554432
+"
+check all-cpus           '1 3 3'                      0 "$rows" ''
+launch=(taskset -c 0)
+check one-cpu            '1 3 3'                      0 "$rows" ''
+launch=()
 check one-row            '1 1 1'                      0 "$prompt   1         NaN         NaN              2
 " ''
 check no-rows            '1 2 0'                      0 "$prompt" ''

@@ -33,17 +33,18 @@ TEST(Intf, ReproducesTheWorkedValues)
     }
 }
 
-TEST(Intf, StopsAtOnceOnNonFiniteOrVanishingSums)
+TEST(Intf, StopsOnNonFiniteOrVanishingSums)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     const double pole = std::log(0.25);  // puts t − ln x = 0 on the first midpoint, 0.25
-    const struct { double t; double estimate; } cases[] = {
-        {NAN, NAN}, {pole, inf}, {1e60, 0.0}, {-1e60, 0.0}, {2.4e51, 0.0},
+    const struct { double t; double estimate; std::int32_t n; } cases[] = {
+        {NAN, NAN, 2}, {pole, inf, 2}, {1e60, 0.0, 2}, {-1e60, 0.0, 2}, {2.4e51, 0.0, 2},
+        {std::log(3.0 / 2097152.0), inf, 1 << 20},  // the pole on the midpoint 3/2²¹
     };
     for (const auto& c : cases) {
         std::int32_t n = 0;
         const double s = intf(c.t, n);
-        EXPECT_EQ(n, 2) << c.t;
+        EXPECT_EQ(n, c.n) << c.t;
         EXPECT_TRUE(std::isnan(c.estimate) ? std::isnan(s) : bits(s) == bits(c.estimate)) << c.t << " gave " << s;
     }
 }
@@ -68,15 +69,23 @@ TEST(Intf, LiesWithinItsKnownErrorOfTheTrueIntegral)
     }
 }
 
-TEST(Intf, IsBitIdenticalToTheSequentialDefinition)
+// Whatever the threads and chunks, every estimate and every stopping
+// decision equals the sequential definition's, bit for bit.
+TEST(Intf, IsBitIdenticalToTheSequentialDefinitionForAnyWorkersAndChunks)
 {
-    const double ts[] = {0.1, 0.25, 0.5, 1.0, 1.5, 2.0, 3.0, NAN, 1e60, -1e60, std::log(0.25)};
+    const double ts[] = {0.1, 0.25, 1.0, 1.5, 2.0, 3.0, NAN, 1e60, -1e60, std::log(0.25),
+                         std::log(3.0 / 2097152.0)};  // pole on a midpoint of the pass with n = 2²⁰
+    const plan plans[] = {default_plan(), {1, 4096, 2}, {2, 4097, 2}, {3, 1000, 2}, {7, 8191, 2}};
     for (const double t : ts) {
-        std::int32_t n = 0, m = 0;
-        const double s = intf(t, n);
+        std::int32_t m = 0;
         const double want = testing::plain_intf(t, m);
-        EXPECT_EQ(n, m) << "t = " << t;
-        EXPECT_EQ(bits(s), bits(want)) << "t = " << t << std::hexfloat << ": " << s << " vs " << want;
+        for (const plan& how : plans) {
+            std::int32_t n = 0;
+            const double s = intf(t, n, how);
+            EXPECT_EQ(n, m) << "t = " << t << ", workers " << how.workers << ", chunk " << how.chunk;
+            EXPECT_EQ(bits(s), bits(want)) << "t = " << t << ", workers " << how.workers << ", chunk "
+                                           << how.chunk << std::hexfloat << ": " << s << " vs " << want;
+        }
     }
 }
 
