@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole-process timing: each table run unpinned and pinned to one CPU
 # (taskset -c 0), alternately, ROUNDS times; prints the median wall times,
-# their ratio and the peak resident memory.  The machine is shared and
-# noisy, so only ratios from one run are meaningful.
+# the median of the per-round ratios and the peak resident memory.  The
+# machine is shared and its speed drifts over minutes, so the ratio of two
+# runs made back to back is what means something.
 #   bench/tables.sh ZORVICK [ROUNDS] [INPUT...]
 set -euo pipefail
 zorvick=$1
@@ -22,8 +23,9 @@ for input in "${inputs[@]}"; do
     done
     free=$(cut -d' ' -f1 /tmp/zorvick-free.$$ | median)
     pinned=$(cut -d' ' -f1 /tmp/zorvick-pinned.$$ | median)
+    ratio=$(paste -d' ' /tmp/zorvick-pinned.$$ /tmp/zorvick-free.$$ | awk '{print $1 / $3}' | median)
     rss=$(cut -d' ' -f2 /tmp/zorvick-free.$$ | sort -n | tail -1)
-    awk -v what="$input" -v f="$free" -v p="$pinned" -v m="$rss" \
-        'BEGIN {printf "\"%s\": all CPUs %.2fs, one CPU %.2fs, speed-up %.2f, peak RSS %d KB\n", what, f, p, p / f, m}'
+    awk -v what="$input" -v f="$free" -v p="$pinned" -v r="$ratio" -v m="$rss" \
+        'BEGIN {printf "\"%s\": all CPUs %.2fs, one CPU %.2fs, speed-up %.2f, peak RSS %d KB\n", what, f, p, r, m}'
 done
 rm -f /tmp/zorvick-free.$$ /tmp/zorvick-pinned.$$
