@@ -85,7 +85,7 @@ void doubles_round_trip(const std::uint8_t* data, std::size_t size)
     if (!std::isfinite(v))
         return;
     char text[64];
-    std::snprintf(text, sizeof text, "%.17e", v);
+    std::snprintf(text, sizeof text, "%.16e", v);  // 17 significant digits
     std::string s = text;
     const std::size_t e = s.find('e');
     switch (data[0] % 4) {
