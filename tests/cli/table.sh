@@ -19,6 +19,16 @@ rows="$prompt   1    1.000000    0.022950             64
 check all-cpus           '1 3 3'                      0 "$rows" ''
 launch=(taskset -c 0)
 check one-cpu            '1 3 3'                      0 "$rows" ''
+# Threads that cannot be created: the passes run on the calling thread.
+# Root is exempt from the process limit, so the tool runs as nobody with a
+# limit of one process, itself.
+nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+if [[ $(id -u) == 0 ]] && "${nobody[@]}" test -x "$zorvick" 2>/dev/null; then
+    launch=(bash -c 'ulimit -u 1 && exec "$@"' limit "${nobody[@]}")
+    check no-threads     '1 3 3'                      0 "$rows" ''
+else
+    echo "skipped no-threads: needs root and a tool that nobody may run"
+fi
 launch=()
 check one-row            '1 1 1'                      0 "$prompt   1         NaN         NaN              2
 " ''
