@@ -26,7 +26,7 @@ readout fail(cause why, int item, int err = 0) { return {{}, why, item, err}; }
 // EOF from getc is either the end of the input or a read error.
 readout stopped(std::FILE* in, int err)
 {
-    return std::ferror(in) ? fail(cause::system, 0, err) : fail(cause::end_of_file, 0);
+    return std::ferror(in) ? system_error(err) : fail(cause::end_of_file, 0);
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ readout read_parameters(std::FILE* in)
             }
         }
         if (c == EOF && std::ferror(in))
-            return fail(cause::system, 0, err);
+            return system_error(err);
         if (repeat && s.at == state::start)
             return fail(cause::no_value, item + 1);  // r* : r null values
         if (!complete(s))

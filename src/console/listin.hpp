@@ -48,6 +48,9 @@ struct readout {
     int err = 0;
 };
 
+// A stream that failed with errno e.
+inline readout system_error(int e) { return {{}, cause::system, 0, e}; }
+
 inline constexpr std::int64_t maxrepeat = 200'000'000;
 
 readout read_parameters(std::FILE* in);

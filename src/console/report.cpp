@@ -51,6 +51,4 @@ int report(std::FILE* err, label at, const readout& why)
     return failed;
 }
 
-int report_write(std::FILE* err, label at, int e) { return report(err, at, {{}, cause::system, 0, e}); }
-
 }  // namespace zorvick::console

@@ -25,7 +25,4 @@ std::string diagnostic(label at, const readout& why);
 // Writes the diagnostic to err and returns the status failed.
 int report(std::FILE* err, label at, const readout& why);
 
-// The same for a write to standard output that failed with errno e.
-int report_write(std::FILE* err, label at, int e);
-
 }  // namespace zorvick::console

@@ -10,10 +10,12 @@ namespace zorvick::driver {
 
 namespace {
 
-int write_failed(std::FILE* out, std::FILE* err, console::label at, int e)
+// The first failure is final: out is closed, and a failure of that close is
+// not reported as a second one.
+int failed(std::FILE* out, std::FILE* err, console::label at, const console::readout& why)
 {
-    std::fclose(out);  // the first failure is final; a second one is not reported
-    return console::report_write(err, at, e);
+    std::fclose(out);
+    return console::report(err, at, why);
 }
 
 }  // namespace
@@ -22,13 +24,11 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
 {
     using console::label;
     if (const int e = console::write_prompt(out))
-        return write_failed(out, err, label::prompt, e);
+        return failed(out, err, label::prompt, console::system_error(e));
 
     const console::readout got = console::read_parameters(in);
-    if (got.why != console::cause::none) {
-        std::fclose(out);
-        return console::report(err, label::parameters, got);
-    }
+    if (got.why != console::cause::none)
+        return failed(out, err, label::parameters, got);
     const auto [tmin, tmax, nt] = got.p;
 
     if (nt >= 1) {
@@ -45,13 +45,14 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
             std::int32_t n = 0;
             const double estimate = intf(t, n);
             if (const int e = console::write_row(out, i, t, estimate, n))
-                return write_failed(out, err, label::row, e);
+                return failed(out, err, label::row, console::system_error(e));
         }
     }
 
     errno = 0;
     if (std::fclose(out) != 0)
-        return console::report_write(err, nt >= 1 ? label::row : label::prompt, errno != 0 ? errno : EIO);
+        return console::report(err, nt >= 1 ? label::row : label::prompt,
+                               console::system_error(errno != 0 ? errno : EIO));
     return 0;
 }
 

@@ -4,17 +4,12 @@
 source "$(dirname "$0")/lib.sh"
 rss_limit=${2:-8192}
 
-example="$prompt   1    1.000000    0.022950             64
-   2    1.500000    0.005285           2048
-   3    2.000000    0.001718        1048576
-"
-
-# Every cut of an input: each prefix gives exactly this outcome.
-input='1.5d0 ,2*3\n'
+# Every cut of an input, line end included: each prefix gives exactly this
+# outcome.  (A trailing x keeps the line end through $(...).)
 cuts=(eof eof eof eof 'bad real number in item 1' eof eof eof eof 'no value for item 2'
       'real value where an integer was expected in item 3'
       'real value where an integer was expected in item 3')
-full=$(printf "$input")
+full=$(printf '1.5d0 ,2*3\n'; printf x); full=${full%x}
 for len in $(seq 0 ${#full}); do
     want=${cuts[$len]}
     [[ $want == eof ]] && want='end of file'
@@ -43,14 +38,10 @@ verdict sigpipe-ignored 2 "$prompt" "${diag12}Broken pipe
 " $?
 
 # Inputs of unbounded size are read as streams: memory stays small.
-peak()
-{
-    sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time"
-}
 bounded()
 {
     local name=$1 kb
-    kb=$(peak)
+    kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time")
     echo "$name: peak RSS $kb KB"
     if ((rss_limit > 0 && kb >= rss_limit)); then
         failures=$((failures + 1))

@@ -42,6 +42,13 @@ finish()
 
 prompt='  tmin,tmax,nt:
 '
+# The table for "1 2 3", and its first row.
+row1='   1    1.000000    0.022950             64'
+example="$prompt$row1
+   2    1.500000    0.005285           2048
+   3    2.000000    0.001718        1048576
+"
+
 diag6='zorvick:6: read error on channel 5 (standard input): '
 diag5='zorvick:5: write error on channel 6 (standard output): '
 diag12='zorvick:12: write error on channel 6 (standard output): '

@@ -1,15 +1,10 @@
 # Standard input and output that cannot be read or written.
 source "$(dirname "$0")/lib.sh"
 
-row1='   1    1.000000    0.022950             64'
-
 echo "1 2 3" | timeout 60 "$zorvick" >"$work/file" 2>"$work/err"
 status=$?
 cp "$work/file" "$work/out"
-verdict stdout-to-file 0 "$prompt$row1
-   2    1.500000    0.005285           2048
-   3    2.000000    0.001718        1048576
-" '' $status
+verdict stdout-to-file 0 "$example" '' $status
 
 echo "1 2 3" | timeout 60 "$zorvick" >/dev/full 2>"$work/err"
 status=$?

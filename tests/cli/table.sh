@@ -1,10 +1,6 @@
 # The table as users and scripts see it: stdout bytes, diagnostics, status.
 source "$(dirname "$0")/lib.sh"
 
-example="$prompt   1    1.000000    0.022950             64
-   2    1.500000    0.005285           2048
-   3    2.000000    0.001718        1048576
-"
 check example            '1 2 3\n'                    0 "$example" ''
 check commas-crlf        '1,\r\n2,\r\n3\r\n'          0 "$example" ''
 check extra-values       '1.0d0, 2.0E0 , 3 4 5 /'     0 "$example" ''
