@@ -36,7 +36,8 @@ void write_rows(benchmark::State& state)
     std::FILE* out = std::fopen("/dev/null", "w");
     std::int32_t i = 0;
     for (auto _ : state)
-        if (zorvick::console::write_row(out, ++i, 1.5, 0.0052849930811666853, 2048) != 0)
+        if (zorvick::console::write_row(out, ++i, 1.5, 0.0052849930811666853, 2048) != 0 ||
+            zorvick::console::flush(out) != 0)
             std::abort();
     std::fclose(out);
     state.SetItemsProcessed(state.iterations());

@@ -11,7 +11,7 @@ namespace {
 int put(std::FILE* out, const char* rec, std::size_t len)
 {
     errno = 0;
-    if (std::fwrite(rec, 1, len, out) == len && std::fflush(out) == 0)
+    if (std::fwrite(rec, 1, len, out) == len)
         return 0;
     return errno != 0 ? errno : EIO;
 }
@@ -21,7 +21,17 @@ int put(std::FILE* out, const char* rec, std::size_t len)
 int write_prompt(std::FILE* out)
 {
     static constexpr char rec[] = "  tmin,tmax,nt:\n";
-    return put(out, rec, sizeof rec - 1);
+    if (const int e = put(out, rec, sizeof rec - 1))
+        return e;
+    return flush(out);
+}
+
+int flush(std::FILE* out)
+{
+    errno = 0;
+    if (std::fflush(out) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
 }
 
 void edit_row(char* rec, std::int32_t i, double t, double estimate, std::int32_t n)

@@ -1,8 +1,9 @@
 #pragma once
 
-// The two output records.  Each is written out to the stream as soon as it
-// is complete, whatever the stream is: a row can take minutes, and someone
-// watching a pipe or a file must see it when it is done.  Both return 0, or
+// The two output records.  The prompt is written out to the stream at once;
+// rows are written out by flush, which the caller calls as soon as a row is
+// complete, whatever the stream is: a row can take minutes, and someone
+// watching a pipe or a file must see it when it is done.  All return 0, or
 // the errno of the failed write.
 
 #include <cstdint>
@@ -19,5 +20,7 @@ int write_prompt(std::FILE* out);
 inline constexpr int row_width = 43;
 void edit_row(char* rec, std::int32_t i, double t, double estimate, std::int32_t n);
 int write_row(std::FILE* out, std::int32_t i, double t, double estimate, std::int32_t n);
+
+int flush(std::FILE* out);
 
 }  // namespace zorvick::console

@@ -6,47 +6,52 @@ namespace zorvick::console {
 
 namespace {
 
-std::string cause_text(const readout& why)
+const char* fault(cause why)
 {
-    const std::string in_item = " in item " + std::to_string(why.item);
-    switch (why.why) {
+    switch (why) {
     case cause::bad_real:
-        return "bad real number" + in_item;
+        return "bad real number in item ";
     case cause::bad_integer:
-        return "bad integer" + in_item;
+        return "bad integer in item ";
     case cause::integer_overflow:
-        return "integer overflow" + in_item;
+        return "integer overflow in item ";
     case cause::zero_repeat:
-        return "zero repeat count" + in_item;
+        return "zero repeat count in item ";
     case cause::repeat_overflow:
-        return "repeat count overflow" + in_item;
+        return "repeat count overflow in item ";
     case cause::real_for_integer:
-        return "real value where an integer was expected" + in_item;
+        return "real value where an integer was expected in item ";
     case cause::no_value:
-        return "no value for item " + std::to_string(why.item);
+        return "no value for item ";
     case cause::end_of_file:
-        return "end of file";
     case cause::system:
     case cause::none:
         break;
     }
-    return std::strerror(why.err);
+    return nullptr;
 }
 
 }  // namespace
 
-std::string diagnostic(label at, const readout& why)
+// Built with snprintf into a fixed buffer: reporting must work when the
+// process can allocate nothing more.
+int diagnostic(char* buf, std::size_t cap, label at, const readout& why)
 {
     const bool reading = at == label::parameters;
-    return "zorvick:" + std::to_string(static_cast<int>(at)) + (reading ? ": read" : ": write") +
-           (reading ? " error on channel 5 (standard input): " : " error on channel 6 (standard output): ") +
-           cause_text(why);
+    const char* stream = reading ? "read error on channel 5 (standard input)"
+                                 : "write error on channel 6 (standard output)";
+    const int line = static_cast<int>(at);
+    if (const char* f = fault(why.why))
+        return std::snprintf(buf, cap, "zorvick:%d: %s: %s%d\n", line, stream, f, why.item);
+    const char* text = why.why == cause::end_of_file ? "end of file" : std::strerror(why.err);
+    return std::snprintf(buf, cap, "zorvick:%d: %s: %s\n", line, stream, text);
 }
 
 int report(std::FILE* err, label at, const readout& why)
 {
-    const std::string line = diagnostic(at, why) + '\n';
-    std::fputs(line.c_str(), err);
+    char line[256];
+    diagnostic(line, sizeof line, at, why);
+    std::fputs(line, err);
     std::fflush(err);
     return failed;
 }

@@ -9,7 +9,6 @@
 // statements, not source positions of this implementation.
 
 #include <cstdio>
-#include <string>
 
 #include "console/listin.hpp"
 
@@ -20,7 +19,9 @@ enum class label { prompt = 5, parameters = 6, row = 12 };
 // Status of a run that a console statement ended.
 inline constexpr int failed = 2;
 
-std::string diagnostic(label at, const readout& why);
+// The line, with its line feed, in buf (cut to cap − 1 characters);
+// returns snprintf's count.
+int diagnostic(char* buf, std::size_t cap, label at, const readout& why);
 
 // Writes the diagnostic to err and returns the status failed.
 int report(std::FILE* err, label at, const readout& why);

@@ -3,10 +3,11 @@
 
 #include <cstdio>
 
-#include "main/table.hpp"
-#include "quadrature/intf.hpp"
+#include "main/driver.hpp"
+#include "quadrature/window.hpp"
 
 int main(int, char**)
 {
-    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::intf);
+    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(),
+                                zorvick::quadrature::step);
 }

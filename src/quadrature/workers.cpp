@@ -6,42 +6,51 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <new>
 #include <thread>
-#include <vector>
 
-#include "quadrature/term.hpp"
+#include "quadrature/midpoints.hpp"
 
 namespace zorvick::quadrature {
 
 namespace {
 
 // The state of one pass.  Threads claim chunks in increasing order and
-// compute each chunk's terms into slot c mod nslots of a ring.  The terms
-// are added to s strictly in chunk order by whichever thread finds the next
-// chunk ready; one thread adds at a time.  The adding, the only sequential
-// part, costs a small fraction of computing a term.  The ring lets a fast
-// thread run ahead of a slow one: on a shared machine one CPU is often
+// compute each chunk's terms, for every row, into slot c mod nslots of a
+// ring.  The terms are added to the rows' sums strictly in chunk order by
+// whichever thread finds the next chunk ready; one thread adds at a time.
+// The adding, the only sequential part, is one vector add per midpoint and
+// group of rows, a small fraction of computing the terms.  The ring lets a
+// fast thread run ahead of a slow one: on a shared machine one CPU is often
 // slower than the other, and with a single buffer per thread the pair would
 // move in lockstep at the slow CPU's pace (measured: with one CPU at half
 // speed, 2 workers gain nothing that way and 1.4 times with the ring).
 struct pass_state {
-    double t;
+    const double* t;
+    int r;
+    int rpad;  // r rounded up to whole vectors: a slot holds chunk × rpad terms
+    kernel k;
     double h;
     std::int32_t n;
     std::int32_t chunk;
     std::int32_t nchunks;
     std::int32_t nslots;
-    std::unique_ptr<double[]> terms;                   // nslots × chunk
+    std::unique_ptr<double[]> terms;
     std::unique_ptr<std::atomic<std::int32_t>[]> ready;  // chunk whose terms a slot holds
     std::atomic<std::int32_t> claim{0};                // next chunk to compute
     std::atomic<std::int32_t> summed{0};               // chunks added to s
     std::atomic<bool> adding{false};
-    double s = 0.0;  // touched only by the thread that holds `adding`
+    double* s;  // touched only by the thread that holds `adding`
 };
 
 std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 {
     return static_cast<std::int32_t>(std::min<std::int64_t>(p.chunk, p.n - std::int64_t{c} * p.chunk));
+}
+
+double* slot(const pass_state& p, std::int32_t c)
+{
+    return p.terms.get() + std::size_t(c % p.nslots) * std::size_t(p.chunk) * std::size_t(p.rpad);
 }
 
 // Adds the ready chunks in order.  A chunk that becomes ready while another
@@ -52,15 +61,11 @@ void add_ready(pass_state& p)
 {
     while (!p.adding.exchange(true)) {
         std::int32_t f = p.summed.load(std::memory_order_relaxed);
-        double s = p.s;
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
-            const double* q = p.terms.get() + std::size_t(f % p.nslots) * std::size_t(p.chunk);
-            for (std::int32_t j = 0, m = chunk_size(p, f); j < m; ++j)
-                s = s + q[j];
+            p.k.sum(slot(p, f), chunk_size(p, f), p.r, p.rpad, p.s);
             p.summed.store(f + 1, std::memory_order_release);  // frees the slot
             p.summed.notify_all();
         }
-        p.s = s;
         p.adding.store(false);
         if (f >= p.nchunks || p.ready[f % p.nslots].load() != f)
             return;
@@ -78,10 +83,14 @@ void work(pass_state& p)
         for (std::int32_t at = p.summed.load(std::memory_order_acquire); at <= c - p.nslots;
              at = p.summed.load(std::memory_order_acquire))
             p.summed.wait(at, std::memory_order_acquire);
-        const std::int32_t k = c % p.nslots;
-        terms(p.t, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c),
-              p.terms.get() + std::size_t(k) * std::size_t(p.chunk));
-        p.ready[k].store(c);
+        double* q = slot(p, c);
+        const std::int64_t first = std::int64_t{c} * p.chunk;
+        const std::int32_t m = chunk_size(p, c);
+        block b;
+        for (std::int32_t j = 0; j < m; j += blk)
+            p.k.put(fill(b, p.h, first + j, std::min(blk, m - j)), p.h, p.t, p.r,
+                    q + std::size_t(j) * std::size_t(p.rpad), p.rpad);
+        p.ready[c % p.nslots].store(c);
         add_ready(p);
     }
 }
@@ -97,28 +106,39 @@ int cpus()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-double shared_pass(double t, std::int32_t n, int workers, std::int32_t chunk)
+bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
 {
-    const std::int32_t nslots = 2 * workers;
-    pass_state p{t, 1.0 / static_cast<double>(n), n, chunk,
+    const kernel k = kernel_for(how.simd);
+    const int rpad = (r + k.lanes - 1) / k.lanes * k.lanes;
+    // Two slots per worker, and at most 4 MB of slots however many CPUs.
+    const std::int32_t nslots = 2 * how.workers;
+    const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / nslots) / rpad);
+    pass_state p{t, r, rpad, k, 1.0 / static_cast<double>(n), n, chunk,
                  static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots,
-                 std::make_unique_for_overwrite<double[]>(std::size_t(nslots) * std::size_t(chunk)),
-                 std::make_unique<std::atomic<std::int32_t>[]>(std::size_t(nslots))};
-    for (std::int32_t k = 0; k < nslots; ++k)
-        p.ready[k].store(-1, std::memory_order_relaxed);
+                 std::unique_ptr<double[]>(new (std::nothrow) double[std::size_t(nslots) * std::size_t(chunk) *
+                                                                      std::size_t(rpad)]),
+                 std::unique_ptr<std::atomic<std::int32_t>[]>(new (std::nothrow) std::atomic<std::int32_t>[std::size_t(nslots)]),
+                 {}, {}, {}, s};
+    if (!p.terms || !p.ready)
+        return false;
+    for (std::int32_t j = 0; j < nslots; ++j)
+        p.ready[j].store(-1, std::memory_order_relaxed);
 
-    std::vector<std::thread> helpers;
+    // std::thread has no way to report failure but an exception; the helpers
+    // live in a fixed array, so that nothing else here allocates.
+    constexpr int most = 256;
+    std::thread helpers[most];
+    int started = 0;
     try {
-        helpers.reserve(static_cast<std::size_t>(workers - 1));
-        for (int w = 1; w < workers; ++w)
-            helpers.emplace_back(work, std::ref(p));
+        for (; started < std::min(how.workers - 1, most); ++started)
+            helpers[started] = std::thread(work, std::ref(p));
     } catch (const std::exception&) {
         // no more threads: the ones there are (or the caller alone) do it
     }
     work(p);
-    for (std::thread& h : helpers)
-        h.join();
-    return p.s;
+    for (int w = 0; w < started; ++w)
+        helpers[w].join();
+    return true;
 }
 
 }  // namespace zorvick::quadrature

@@ -69,26 +69,6 @@ TEST(Intf, LiesWithinItsKnownErrorOfTheTrueIntegral)
     }
 }
 
-// Whatever the threads and chunks, every estimate and every stopping
-// decision equals the sequential definition's, bit for bit.
-TEST(Intf, IsBitIdenticalToTheSequentialDefinitionForAnyWorkersAndChunks)
-{
-    const double ts[] = {0.1, 0.25, 1.0, 1.5, 2.0, 3.0, NAN, 1e60, -1e60, std::log(0.25),
-                         std::log(3.0 / 2097152.0)};  // pole on a midpoint of the pass with n = 2²⁰
-    const plan plans[] = {default_plan(), {1, 4096, 2}, {2, 4097, 2}, {3, 1000, 2}, {7, 8191, 2}};
-    for (const double t : ts) {
-        std::int32_t m = 0;
-        const double want = testing::plain_intf(t, m);
-        for (const plan& how : plans) {
-            std::int32_t n = 0;
-            const double s = intf(t, n, how);
-            EXPECT_EQ(n, m) << "t = " << t << ", workers " << how.workers << ", chunk " << how.chunk;
-            EXPECT_EQ(bits(s), bits(want)) << "t = " << t << ", workers " << how.workers << ", chunk "
-                                           << how.chunk << std::hexfloat << ": " << s << " vs " << want;
-        }
-    }
-}
-
 TEST(Midpoints, AreExactForEveryPassUpTo2To24)
 {
     for (std::int32_t n = 2; n <= (1 << 24); n *= 2)

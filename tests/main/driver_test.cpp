@@ -1,4 +1,4 @@
-#include "main/table.hpp"
+#include "main/driver.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,19 +11,38 @@
 namespace zorvick::driver {
 namespace {
 
-// The abscissae the driver hands to the evaluator, in call order.
+// The abscissae the driver hands to the evaluator, in the order the rows
+// complete.
 std::vector<double> seen;
 
-double record(double t, std::int32_t& n)
+void finish(quadrature::row& r)
 {
-    seen.push_back(t);
-    n = 7;
-    return 0.5;
+    seen.push_back(r.t);
+    r.s = 0.5;
+    r.n = 7;
+    r.done = true;
+}
+
+// Completes every row at once.
+void all_at_once(quadrature::window& w, const quadrature::plan&)
+{
+    for (int j = 0; j < w.count; ++j)
+        if (!w.rows[j].done)
+            finish(w.rows[j]);
+}
+
+// Completes one row a step, the last one first: the rows must still be
+// written in table order.
+void back_first(quadrature::window& w, const quadrature::plan&)
+{
+    for (int j = w.count - 1; j >= 0; --j)
+        if (!w.rows[j].done)
+            return finish(w.rows[j]);
 }
 
 struct outcome { int status; std::string out, err; };
 
-outcome run_on(std::string input)
+outcome run_on(std::string input, int window = 1, driver::stepper step = all_at_once)
 {
     seen.clear();
     char *out = nullptr, *err = nullptr;
@@ -31,7 +50,8 @@ outcome run_on(std::string input)
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
     std::FILE* fout = open_memstream(&out, &nout);
     std::FILE* ferr = open_memstream(&err, &nerr);
-    const int status = run(in, fout, ferr, record);  // closes fout
+    const quadrature::plan how{1, 4096, 2, quadrature::isa::scalar, window};
+    const int status = run(in, fout, ferr, how, step);  // closes fout
     std::fclose(ferr);
     std::fclose(in);
     outcome got{status, {out, nout}, {err, nerr}};
@@ -56,6 +76,21 @@ TEST(Table, AccumulatesTheAbscissaByRepeatedAddition)
         EXPECT_EQ(seen[c.row - 1], c.t) << c.input << std::hexfloat << " gave " << seen[c.row - 1];
         // prompt of 16 bytes, then rows of 44
         EXPECT_EQ(got.out.substr(16 + 44 * (c.row - 1) + 4, 12), c.field) << c.input;
+    }
+}
+
+TEST(Table, WritesRowsInOrderWhateverOrderTheyComplete)
+{
+    const std::string rows = "  tmin,tmax,nt:\n"
+                             "   1    1.000000    0.500000              7\n"
+                             "   2    2.000000    0.500000              7\n"
+                             "   3    3.000000    0.500000              7\n"
+                             "   4    4.000000    0.500000              7\n";
+    for (const int window : {1, 3, 4, 64}) {
+        const outcome got = run_on("1 4 4", window, back_first);
+        EXPECT_EQ(got.status, 0);
+        EXPECT_EQ(got.out, rows) << "window " << window;
+        EXPECT_EQ(seen.size(), 4u) << "window " << window;
     }
 }
 

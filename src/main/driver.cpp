@@ -1,4 +1,4 @@
-#include "main/table.hpp"
+#include "main/driver.hpp"
 
 #include <cerrno>
 
@@ -11,7 +11,7 @@ namespace zorvick::driver {
 namespace {
 
 // The first failure is final: out is closed, and a failure of that close is
-// not reported as a second one.
+// not reported as a second one.  Rows computed ahead are dropped.
 int failed(std::FILE* out, std::FILE* err, console::label at, const console::readout& why)
 {
     std::fclose(out);
@@ -20,7 +20,7 @@ int failed(std::FILE* out, std::FILE* err, console::label at, const console::rea
 
 }  // namespace
 
-int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
+int run(std::FILE* in, std::FILE* out, std::FILE* err, const quadrature::plan& how, stepper step)
 {
     using console::label;
     if (const int e = console::write_prompt(out))
@@ -39,12 +39,26 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, evaluator intf)
         // bits handed to the evaluator are those of the running sum (the
         // t = 0 row of -1 1 11 is −5.55e−17 and prints as -0.000000).
         double t = tmin - dt;
-        for (std::int32_t i = 0; i < nt;) {  // i never steps past nt, even at 2³¹ − 1
-            ++i;
-            t = t + dt;
-            std::int32_t n = 0;
-            const double estimate = intf(t, n);
-            if (const int e = console::write_row(out, i, t, estimate, n))
+        quadrature::window w;
+        w.count = 0;
+        // entered and written never step past nt, even at 2³¹ − 1.
+        for (std::int32_t entered = 0, written = 0; written < nt;) {
+            for (; entered < nt && w.count < how.window; ++entered) {
+                t = t + dt;
+                quadrature::push(w, t);
+            }
+            if (!quadrature::ready(w)) {
+                step(w, how);
+                continue;
+            }
+            // Rows that complete together go out in one write.
+            while (quadrature::ready(w)) {
+                const quadrature::row r = quadrature::pop(w);
+                ++written;
+                if (const int e = console::write_row(out, written, r.t, r.s, r.n))
+                    return failed(out, err, label::row, console::system_error(e));
+            }
+            if (const int e = console::flush(out))
                 return failed(out, err, label::row, console::system_error(e));
         }
     }

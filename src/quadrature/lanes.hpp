@@ -1,0 +1,41 @@
+#pragma once
+
+// Kernels for the row-dependent part of the midpoint terms, one set per
+// instruction set, each in a namespace of its own.  Within one call, the
+// rows are t[0 … r − 1] and the midpoints those of `points`, in order.
+//
+// Deliberately free of includes: lanes.cpp is compiled with instruction
+// sets beyond the baseline, and must not instantiate library code.
+
+namespace zorvick::quadrature {
+
+// m consecutive midpoints x of one pass, with ln x and v = u·sin u for
+// u = −ln x: the part of each term that every row shares.
+struct points {
+    const double* x;
+    const double* lx;
+    const double* v;
+    int m;
+};
+
+}  // namespace zorvick::quadrature
+
+// Each kernel set:
+//   width()  doubles per vector;
+//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order;
+//   put      q[k·rpad + j] = term(t[j], x_k), rpad a multiple of width();
+//   sum      s[j] = s[j] + q[k·rpad + j] for k = 0 … m − 1 in order.
+#define ZORVICK_DECLARE_LANES(isa)                                                      \
+    namespace zorvick::quadrature::isa {                                               \
+    int width();                                                                        \
+    void add(const points& p, double h, const double* t, int r, double* s);            \
+    void put(const points& p, double h, const double* t, int r, double* q, int rpad);  \
+    void sum(const double* q, int m, int r, int rpad, double* s);                       \
+    }
+
+ZORVICK_DECLARE_LANES(scalar)
+ZORVICK_DECLARE_LANES(sse2)
+ZORVICK_DECLARE_LANES(avx2)
+ZORVICK_DECLARE_LANES(avx512)
+
+#undef ZORVICK_DECLARE_LANES

@@ -1,0 +1,54 @@
+#pragma once
+
+// The part of each midpoint term that depends on the pass alone: the
+// midpoint x, lx = ln x and v = u·sin u with u = −ln x.  Every row of a
+// table that is at the same pass shares it, and it holds the two library
+// calls that make up most of the cost of a term.
+//
+// The term itself, for the integrand of
+//
+//   I(t) = ∫₀¹ (−ln x)·sin(−ln x) / ((t − ln x)⁶ · x) dx
+//
+// (the image of ∫₀^∞ u·sin(u)/(t + u)⁶ du under x = e^(−u)), is
+//
+//   a = t − lx,  c = (a·a·a)²,  term = ((v / c) · h) / x,
+//
+// each operation rounded on its own, in this order (lanes.cpp).  The printed
+// estimates and the stopping decisions depend on these bits, so the build
+// forbids contraction (-ffp-contract=off) and never uses -ffast-math: a
+// fused multiply-add or a reassociated product changes the table.
+
+#include <cmath>
+#include <cstdint>
+
+#include "quadrature/lanes.hpp"
+
+namespace zorvick::quadrature {
+
+// Midpoints per block: small enough for the stack and the L1 cache.
+inline constexpr int blk = 256;
+
+struct block {
+    double x[blk];
+    double lx[blk];
+    double v[blk];
+};
+
+// Midpoints first … first + m − 1 (counted from 0, m ≤ blk) of the pass
+// with spacing h.  Midpoint k is (k + ½)·h, the same exact binary fraction
+// that the running sum x = x + h from −h/2 reaches.
+inline points fill(block& b, double h, std::int64_t first, int m)
+{
+    double x = (static_cast<double>(first) - 0.5) * h;
+    for (int j = 0; j < m; ++j) {
+        x = x + h;
+        const double lx = std::log(x);  // one logarithm serves u and t − ln x
+        const double u = -lx;           // exact
+        b.x[j] = x;
+        b.lx[j] = lx;
+        b.v[j] = u * std::sin(u);
+    }
+    return {b.x, b.lx, b.v, m};
+}
+
+}  // namespace zorvick::quadrature

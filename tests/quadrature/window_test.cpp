@@ -1,0 +1,83 @@
+#include "quadrature/window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "plain.hpp"
+
+namespace zorvick::quadrature {
+namespace {
+
+struct result { double s; std::int32_t n; };
+
+// The rows ts run through a window as the driver runs a table: fill the
+// window, step until its front row is complete, take the front row out.
+std::vector<result> tabulate(const std::vector<double>& ts, const plan& how)
+{
+    window w;
+    w.count = 0;
+    std::vector<result> got;
+    for (std::size_t next = 0; got.size() < ts.size();) {
+        while (next < ts.size() && w.count < how.window)
+            push(w, ts[next++]);
+        if (!ready(w)) {
+            step(w, how);
+            continue;
+        }
+        const row r = pop(w);
+        got.push_back({r.s, r.n});
+    }
+    return got;
+}
+
+// Rows stopping at passes from n = 2 to 2²⁰ side by side, then enough fast
+// rows to fill and refill the widest window.
+std::vector<double> mixed_rows()
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> ts = {1.0, 2.0, NAN, inf, 0.25, -inf, 1e60, -1e60, 2.4e51, std::log(0.25),
+                              std::log(3.0 / 2097152.0),  // pole on the midpoint 3/2²¹ of the pass with n = 2²⁰
+                              1.5, 0.1};
+    for (int j = 0; j < 70; ++j)
+        ts.push_back(0.3 + 0.01 * j);
+    return ts;
+}
+
+// Every window, worker count and kernel set gives each row the estimate and
+// count of the sequential definition, bit for bit.
+TEST(Window, IsBitIdenticalToTheSequentialDefinition)
+{
+    const std::vector<double> ts = mixed_rows();
+    std::vector<result> want;
+    for (const double t : ts) {
+        result w{};
+        w.s = testing::plain_intf(t, w.n);
+        want.push_back(w);
+    }
+    for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+        if (!supported(set)) {
+            std::printf("kernel set %d not supported here: not tested\n", static_cast<int>(set));
+            continue;
+        }
+        for (const int window : {1, 2, 3, 7, 64})
+            for (const int workers : {1, 2, 3}) {
+                // small chunks and a low threshold, so that threads share most passes
+                const plan how{workers, 3001, 64, set, window};
+                const std::vector<result> got = tabulate(ts, how);
+                for (std::size_t j = 0; j < ts.size(); ++j) {
+                    EXPECT_EQ(got[j].n, want[j].n) << "t = " << ts[j];
+                    EXPECT_EQ(std::bit_cast<std::uint64_t>(got[j].s), std::bit_cast<std::uint64_t>(want[j].s))
+                        << "t = " << ts[j] << std::hexfloat << ": " << got[j].s << " vs " << want[j].s;
+                }
+                ASSERT_FALSE(HasFailure()) << "kernel set " << static_cast<int>(set) << ", window " << window
+                                           << ", workers " << workers;
+            }
+    }
+}
+
+}  // namespace
+}  // namespace zorvick::quadrature
