@@ -1,12 +1,12 @@
 #include "quadrature/workers.hpp"
 
+#include <pthread.h>
 #include <sched.h>
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
+#include <cstdlib>
 #include <memory>
-#include <new>
 #include <thread>
 
 #include "quadrature/midpoints.hpp"
@@ -14,6 +14,9 @@
 namespace zorvick::quadrature {
 
 namespace {
+
+// Most threads for one pass.
+constexpr int most = 256;
 
 // The state of one pass.  Threads claim chunks in increasing order and
 // compute each chunk's terms, for every row, into slot c mod nslots of a
@@ -35,8 +38,8 @@ struct pass_state {
     std::int32_t chunk;
     std::int32_t nchunks;
     std::int32_t nslots;
-    std::unique_ptr<double[]> terms;
-    std::unique_ptr<std::atomic<std::int32_t>[]> ready;  // chunk whose terms a slot holds
+    double* terms;
+    std::atomic<std::int32_t> ready[2 * most];           // chunk whose terms a slot holds
     std::atomic<std::int32_t> claim{0};                // next chunk to compute
     std::atomic<std::int32_t> summed{0};               // chunks added to s
     std::atomic<bool> adding{false};
@@ -50,7 +53,7 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 
 double* slot(const pass_state& p, std::int32_t c)
 {
-    return p.terms.get() + std::size_t(c % p.nslots) * std::size_t(p.chunk) * std::size_t(p.rpad);
+    return p.terms + std::size_t(c % p.nslots) * std::size_t(p.chunk) * std::size_t(p.rpad);
 }
 
 // Adds the ready chunks in order.  A chunk that becomes ready while another
@@ -95,6 +98,12 @@ void work(pass_state& p)
     }
 }
 
+void* helper(void* p)
+{
+    work(*static_cast<pass_state*>(p));
+    return nullptr;
+}
+
 }  // namespace
 
 int cpus()
@@ -111,33 +120,32 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     const kernel k = kernel_for(how.simd);
     const int rpad = (r + k.lanes - 1) / k.lanes * k.lanes;
     // Two slots per worker, and at most 4 MB of slots however many CPUs.
-    const std::int32_t nslots = 2 * how.workers;
+    const int workers = std::min(how.workers, most);
+    const std::int32_t nslots = 2 * workers;
     const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / nslots) / rpad);
-    pass_state p{t, r, rpad, k, 1.0 / static_cast<double>(n), n, chunk,
-                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots,
-                 std::unique_ptr<double[]>(new (std::nothrow) double[std::size_t(nslots) * std::size_t(chunk) *
-                                                                      std::size_t(rpad)]),
-                 std::unique_ptr<std::atomic<std::int32_t>[]>(new (std::nothrow) std::atomic<std::int32_t>[std::size_t(nslots)]),
-                 {}, {}, {}, s};
-    if (!p.terms || !p.ready)
+    // malloc, not new: even the nothrow new reports failure by throwing and
+    // catching inside, and throwing needs memory that may be what is missing.
+    const std::unique_ptr<double, void (*)(void*)> terms(
+        static_cast<double*>(std::malloc(std::size_t(nslots) * std::size_t(chunk) * std::size_t(rpad) * sizeof(double))),
+        std::free);
+    if (!terms)
         return false;
+    pass_state p{t, r, rpad, k, 1.0 / static_cast<double>(n), n, chunk,
+                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, terms.get(), {}, {}, {}, {}, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
 
-    // std::thread has no way to report failure but an exception; the helpers
-    // live in a fixed array, so that nothing else here allocates.
-    constexpr int most = 256;
-    std::thread helpers[most];
+    // POSIX threads rather than std::thread, which reports a failure only by
+    // an exception, and throwing needs memory that may be exactly what is
+    // missing.  Threads that cannot be created are done without: the ones
+    // there are, or the caller alone, compute every chunk.
+    pthread_t helpers[most];
     int started = 0;
-    try {
-        for (; started < std::min(how.workers - 1, most); ++started)
-            helpers[started] = std::thread(work, std::ref(p));
-    } catch (const std::exception&) {
-        // no more threads: the ones there are (or the caller alone) do it
-    }
+    while (started < workers - 1 && pthread_create(&helpers[started], nullptr, helper, &p) == 0)
+        ++started;
     work(p);
     for (int w = 0; w < started; ++w)
-        helpers[w].join();
+        pthread_join(helpers[w], nullptr);
     return true;
 }
 
