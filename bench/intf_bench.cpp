@@ -27,14 +27,17 @@ void verify(double got, std::int32_t n)
     }
 }
 
-// Arguments: n, workers, chunk.  One worker is the inline loop.
+// Arguments: n, workers, terms per chunk.  One worker is the inline loop.
 void evaluator_pass(benchmark::State& state)
 {
     const auto n = static_cast<std::int32_t>(state.range(0));
-    const zorvick::quadrature::plan how{static_cast<int>(state.range(1)), static_cast<std::int32_t>(state.range(2)), 0};
+    const zorvick::quadrature::plan how{static_cast<int>(state.range(1)), static_cast<std::int32_t>(state.range(2)), 0,
+                                        zorvick::quadrature::widest(), 1};
     double s = 0;
-    for (auto _ : state)
-        benchmark::DoNotOptimize(s = zorvick::quadrature::pass(t, n, how));
+    for (auto _ : state) {
+        zorvick::quadrature::pass(&t, 1, n, &s, how);
+        benchmark::DoNotOptimize(s);
+    }
     state.counters["time/point"] = per_point(n);
     verify(s, n);
 }

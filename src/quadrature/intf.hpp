@@ -16,8 +16,9 @@ inline constexpr int wmax = 64;
 // How passes are run; results do not depend on any of it.  Passes of fewer
 // than `inline_below` points run on the calling thread; larger ones are
 // shared by `workers` threads in chunks of about `chunk` terms (midpoints
-// times rows).  `simd` is the kernel set for the row-dependent part, and
-// `window` (1 … wmax) the number of consecutive rows of a table in step.
+// times rows).  `simd` is the kernel set for passes of two or more rows (a
+// row alone always runs the scalar loop), and `window` (1 … wmax) the
+// number of consecutive rows of a table in step.
 struct plan {
     int workers;
     std::int32_t chunk;
@@ -29,6 +30,9 @@ struct plan {
 // One worker per CPU the process may run on, the widest kernels the CPU
 // has, and the window measured best on 2 cores.
 plan default_plan();
+
+// The kernel set for a pass of r rows.
+isa vector_set(int r, const plan& how);
 
 // The sums of one pass with n midpoints (h = 1/n) for the r ≤ wmax rows
 // t[0 … r − 1]: s[j] receives row j's terms added in increasing order of x

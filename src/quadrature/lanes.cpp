@@ -6,7 +6,7 @@
 // -ffp-contract=off: vector code keeps every multiply and divide separately
 // rounded, as the scalar definition does.
 //
-// This file includes no header, so that no inline library function is
+// This file includes no library header, so that no inline library function is
 // compiled here with an instruction set that the rest of the program may
 // not assume.
 
@@ -39,19 +39,6 @@ void store(double* p, vec v, int r)
         p[j] = d[j];
 }
 
-// term = ((u·sin u) / (t − ln x)⁶) · h / x, the sixth power as the square
-// of the cube, each operation rounded on its own.
-vec term(vec t, double lx, double v, double x, double h)
-{
-    const vec a = t - lx;
-    vec c = a * a;
-    c = c * a;
-    c = c * c;
-    vec q = v / c;
-    q = q * h;
-    return q / x;
-}
-
 }  // namespace
 
 int width() { return lanes; }
@@ -62,7 +49,7 @@ void add(const points& p, double h, const double* t, int r, double* s)
         const vec tv = load(t + g, r - g);
         vec sv = load(s + g, r - g);
         for (int k = 0; k < p.m; ++k)
-            sv = sv + term(tv, p.lx[k], p.v[k], p.x[k], h);
+            sv = sv + term<vec>(tv, p.lx[k], p.v[k], p.x[k], h);
         store(s + g, sv, r - g);
     }
 }
@@ -72,7 +59,7 @@ void put(const points& p, double h, const double* t, int r, double* q, int rpad)
     for (int g = 0; g < r; g += lanes) {
         const vec tv = load(t + g, r - g);
         for (int k = 0; k < p.m; ++k) {
-            const vec y = term(tv, p.lx[k], p.v[k], p.x[k], h);
+            const vec y = term<vec>(tv, p.lx[k], p.v[k], p.x[k], h);
             __builtin_memcpy(q + k * rpad + g, &y, sizeof y);
         }
     }

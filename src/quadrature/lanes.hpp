@@ -1,7 +1,7 @@
 #pragma once
 
 // Kernels for the row-dependent part of the midpoint terms, one set per
-// instruction set, each in a namespace of its own.  Within one call, the
+// vector instruction set, each in a namespace of its own.  Within one call, the
 // rows are t[0 … r − 1] and the midpoints those of `points`, in order.
 //
 // Deliberately free of includes: lanes.cpp is compiled with instruction
@@ -18,6 +18,25 @@ struct points {
     int m;
 };
 
+// The row-dependent part of the term of midpoint x for the parameter t,
+// given lx = ln x and v = u·sin u:
+//
+//   a = t − lx,  c = (a·a·a)²,  term = ((v / c) · h) / x,
+//
+// each operation rounded on its own, in this order.  V is double, or a
+// vector of doubles whose lanes are rows.
+template <class V>
+inline V term(V t, double lx, double v, double x, double h)
+{
+    const V a = t - lx;
+    V c = a * a;
+    c = c * a;  // a³
+    c = c * c;  // a⁶ as the square of the cube
+    V q = v / c;
+    q = q * h;
+    return q / x;
+}
+
 }  // namespace zorvick::quadrature
 
 // Each kernel set:
@@ -33,7 +52,6 @@ struct points {
     void sum(const double* q, int m, int r, int rpad, double* s);                       \
     }
 
-ZORVICK_DECLARE_LANES(scalar)
 ZORVICK_DECLARE_LANES(sse2)
 ZORVICK_DECLARE_LANES(avx2)
 ZORVICK_DECLARE_LANES(avx512)

@@ -5,16 +5,13 @@
 // table that is at the same pass shares it, and it holds the two library
 // calls that make up most of the cost of a term.
 //
-// The term itself, for the integrand of
+// The integrand is that of
 //
-//   I(t) = ∫₀¹ (−ln x)·sin(−ln x) / ((t − ln x)⁶ · x) dx
+//   I(t) = ∫₀¹ (−ln x)·sin(−ln x) / ((t − ln x)⁶ · x) dx,
 //
-// (the image of ∫₀^∞ u·sin(u)/(t + u)⁶ du under x = e^(−u)), is
-//
-//   a = t − lx,  c = (a·a·a)²,  term = ((v / c) · h) / x,
-//
-// each operation rounded on its own, in this order (lanes.cpp).  The printed
-// estimates and the stopping decisions depend on these bits, so the build
+// the image of ∫₀^∞ u·sin(u)/(t + u)⁶ du under x = e^(−u); its term at x is
+// ((v / (t − lx)⁶) · h) / x (lanes.hpp).  The printed estimates and the
+// stopping decisions depend on the bits of every operation, so the build
 // forbids contraction (-ffp-contract=off) and never uses -ffast-math: a
 // fused multiply-add or a reassociated product changes the table.
 
@@ -22,11 +19,16 @@
 #include <cstdint>
 
 #include "quadrature/lanes.hpp"
+#include "quadrature/simd.hpp"
 
 namespace zorvick::quadrature {
 
-// Midpoints per block: small enough for the stack and the L1 cache.
-inline constexpr int blk = 256;
+// v = u·sin u for u = −ln x, given lx = ln x (u is its exact negation).
+inline double usinu(double lx)
+{
+    const double u = -lx;
+    return u * std::sin(u);
+}
 
 struct block {
     double x[blk];
@@ -42,11 +44,9 @@ inline points fill(block& b, double h, std::int64_t first, int m)
     double x = (static_cast<double>(first) - 0.5) * h;
     for (int j = 0; j < m; ++j) {
         x = x + h;
-        const double lx = std::log(x);  // one logarithm serves u and t − ln x
-        const double u = -lx;           // exact
         b.x[j] = x;
-        b.lx[j] = lx;
-        b.v[j] = u * std::sin(u);
+        b.lx[j] = std::log(x);  // one logarithm serves u and t − ln x
+        b.v[j] = usinu(b.lx[j]);
     }
     return {b.x, b.lx, b.v, m};
 }

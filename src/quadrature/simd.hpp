@@ -1,19 +1,32 @@
 #pragma once
 
-// Choice of the kernel set for the row-dependent part of the terms.  Every
-// set gives bit-identical sums; they differ only in how many rows one
-// instruction serves.
+// Choice of the kernel set for the terms of a pass.  Every set gives
+// bit-identical sums; they differ only in how many rows one instruction
+// serves.
 
-#include "quadrature/lanes.hpp"
+#include <cstdint>
 
 namespace zorvick::quadrature {
 
+// scalar computes each midpoint's logarithm and sine and then every row's
+// term in one loop, so that the rows' divisions overlap the library calls;
+// the vector sets compute the shared part for a block of midpoints first,
+// then the rows in vector lanes.
 enum class isa { scalar, sse2, avx2, avx512 };
 
+// Midpoints per call of a kernel: small enough for the stack and the L1
+// cache.
+inline constexpr int blk = 256;
+
+// The terms of the midpoints first … first + m − 1 (counted from 0,
+// m ≤ blk) of the pass with spacing h, for the rows t[0 … r − 1]:
+//   add  s[j] = s[j] + term(t[j], x_k) for k in order;
+//   put  q[k·rpad + j] = term(t[j], x_k), rpad a multiple of lanes;
+//   sum  s[j] = s[j] + q[k·rpad + j] for k in order.
 struct kernel {
     int lanes;
-    void (*add)(const points& p, double h, const double* t, int r, double* s);
-    void (*put)(const points& p, double h, const double* t, int r, double* q, int rpad);
+    void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s);
+    void (*put)(double h, std::int64_t first, int m, const double* t, int r, double* q, int rpad);
     void (*sum)(const double* q, int m, int r, int rpad, double* s);
 };
 

@@ -9,7 +9,6 @@
 #include <memory>
 #include <thread>
 
-#include "quadrature/midpoints.hpp"
 
 namespace zorvick::quadrature {
 
@@ -89,10 +88,8 @@ void work(pass_state& p)
         double* q = slot(p, c);
         const std::int64_t first = std::int64_t{c} * p.chunk;
         const std::int32_t m = chunk_size(p, c);
-        block b;
         for (std::int32_t j = 0; j < m; j += blk)
-            p.k.put(fill(b, p.h, first + j, std::min(blk, m - j)), p.h, p.t, p.r,
-                    q + std::size_t(j) * std::size_t(p.rpad), p.rpad);
+            p.k.put(p.h, first + j, std::min(blk, m - j), p.t, p.r, q + std::size_t(j) * std::size_t(p.rpad), p.rpad);
         p.ready[c % p.nslots].store(c);
         add_ready(p);
     }
@@ -117,7 +114,7 @@ int cpus()
 
 bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
 {
-    const kernel k = kernel_for(how.simd);
+    const kernel k = kernel_for(vector_set(r, how));
     const int rpad = (r + k.lanes - 1) / k.lanes * k.lanes;
     // Two slots per worker, and at most 4 MB of slots however many CPUs.
     const int workers = std::min(how.workers, most);
