@@ -17,7 +17,7 @@ namespace zorvick::quadrature {
 plan default_plan()
 {
     const isa set = widest();
-    return {cpus(), 32768, 1 << 15, set, 2 * kernel_for(set).lanes};
+    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes};
 }
 
 isa vector_set(int r, const plan& how)

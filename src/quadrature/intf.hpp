@@ -15,10 +15,10 @@ inline constexpr int wmax = 64;
 
 // How passes are run; results do not depend on any of it.  Passes of fewer
 // than `inline_below` points run on the calling thread; larger ones are
-// shared by `workers` threads in chunks of about `chunk` terms (midpoints
-// times rows).  `simd` is the kernel set for passes of two or more rows (a
-// row alone always runs the scalar loop), and `window` (1 … wmax) the
-// number of consecutive rows of a table in step.
+// shared by `workers` threads in chunks of `chunk` midpoints.  `simd` is
+// the kernel set for passes of two or more rows (a row alone always runs
+// the scalar loop), and `window` (1 … wmax) the number of consecutive rows
+// of a table in step.
 struct plan {
     int workers;
     std::int32_t chunk;

@@ -54,28 +54,4 @@ void add(const points& p, double h, const double* t, int r, double* s)
     }
 }
 
-void put(const points& p, double h, const double* t, int r, double* q, int rpad)
-{
-    for (int g = 0; g < r; g += lanes) {
-        const vec tv = load(t + g, r - g);
-        for (int k = 0; k < p.m; ++k) {
-            const vec y = term<vec>(tv, p.lx[k], p.v[k], p.x[k], h);
-            __builtin_memcpy(q + k * rpad + g, &y, sizeof y);
-        }
-    }
-}
-
-void sum(const double* q, int m, int r, int rpad, double* s)
-{
-    for (int g = 0; g < r; g += lanes) {
-        vec sv = load(s + g, r - g);
-        for (int k = 0; k < m; ++k) {
-            vec y;
-            __builtin_memcpy(&y, q + k * rpad + g, sizeof y);
-            sv = sv + y;
-        }
-        store(s + g, sv, r - g);
-    }
-}
-
 }  // namespace zorvick::quadrature::ZORVICK_ISA

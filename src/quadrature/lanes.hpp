@@ -41,15 +41,11 @@ inline V term(V t, double lx, double v, double x, double h)
 
 // Each kernel set:
 //   width()  doubles per vector;
-//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order;
-//   put      q[k·rpad + j] = term(t[j], x_k), rpad a multiple of width();
-//   sum      s[j] = s[j] + q[k·rpad + j] for k = 0 … m − 1 in order.
-#define ZORVICK_DECLARE_LANES(isa)                                                      \
-    namespace zorvick::quadrature::isa {                                               \
-    int width();                                                                        \
-    void add(const points& p, double h, const double* t, int r, double* s);            \
-    void put(const points& p, double h, const double* t, int r, double* q, int rpad);  \
-    void sum(const double* q, int m, int r, int rpad, double* s);                       \
+//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order.
+#define ZORVICK_DECLARE_LANES(isa)                                           \
+    namespace zorvick::quadrature::isa {                                    \
+    int width();                                                             \
+    void add(const points& p, double h, const double* t, int r, double* s); \
     }
 
 ZORVICK_DECLARE_LANES(sse2)

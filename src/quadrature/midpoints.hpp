@@ -19,7 +19,6 @@
 #include <cstdint>
 
 #include "quadrature/lanes.hpp"
-#include "quadrature/simd.hpp"
 
 namespace zorvick::quadrature {
 
@@ -30,25 +29,19 @@ inline double usinu(double lx)
     return u * std::sin(u);
 }
 
-struct block {
-    double x[blk];
-    double lx[blk];
-    double v[blk];
-};
-
-// Midpoints first … first + m − 1 (counted from 0, m ≤ blk) of the pass
-// with spacing h.  Midpoint k is (k + ½)·h, the same exact binary fraction
-// that the running sum x = x + h from −h/2 reaches.
-inline points fill(block& b, double h, std::int64_t first, int m)
+// Midpoints first … first + m − 1 (counted from 0) of the pass with
+// spacing h, into x, lx and v.  Midpoint k is (k + ½)·h, the same exact
+// binary fraction that the running sum x = x + h from −h/2 reaches.
+inline points fill(double* x, double* lx, double* v, double h, std::int64_t first, int m)
 {
-    double x = (static_cast<double>(first) - 0.5) * h;
+    double xk = (static_cast<double>(first) - 0.5) * h;
     for (int j = 0; j < m; ++j) {
-        x = x + h;
-        b.x[j] = x;
-        b.lx[j] = std::log(x);  // one logarithm serves u and t − ln x
-        b.v[j] = usinu(b.lx[j]);
+        xk = xk + h;
+        x[j] = xk;
+        lx[j] = std::log(xk);  // one logarithm serves u and t − ln x
+        v[j] = usinu(lx[j]);
     }
-    return {b.x, b.lx, b.v, m};
+    return {x, lx, v, m};
 }
 
 }  // namespace zorvick::quadrature

@@ -22,40 +22,24 @@ void scalar_add(double h, std::int64_t first, int m, const double* t, int r, dou
     }
 }
 
-void scalar_put(double h, std::int64_t first, int m, const double* t, int r, double* q, int rpad)
+void scalar_rows(const points& p, double h, const double* t, int r, double* s)
 {
-    double x = (static_cast<double>(first) - 0.5) * h;
-    for (int k = 0; k < m; ++k) {
-        x = x + h;
-        const double lx = std::log(x);
-        const double v = usinu(lx);
-        for (int j = 0; j < r; ++j)
-            q[k * rpad + j] = term(t[j], lx, v, x, h);
-    }
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < p.m; ++k)
+            s[j] = s[j] + term(t[j], p.lx[k], p.v[k], p.x[k], h);
 }
 
-void scalar_sum(const double* q, int m, int r, int rpad, double* s)
-{
-    for (int k = 0; k < m; ++k)
-        for (int j = 0; j < r; ++j)
-            s[j] = s[j] + q[k * rpad + j];
-}
-
-template <int (*width)(), void (*add)(const points&, double, const double*, int, double*),
-          void (*put)(const points&, double, const double*, int, double*, int),
-          void (*sum)(const double*, int, int, int, double*)>
+template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>
 kernel lanes()
 {
     return {width(),
             [](double h, std::int64_t first, int m, const double* t, int r, double* s) {
-                block b;
-                add(fill(b, h, first, m), h, t, r, s);
+                double x[blk];
+                double lx[blk];
+                double v[blk];
+                rows(fill(x, lx, v, h, first, m), h, t, r, s);
             },
-            [](double h, std::int64_t first, int m, const double* t, int r, double* q, int rpad) {
-                block b;
-                put(fill(b, h, first, m), h, t, r, q, rpad);
-            },
-            sum};
+            rows};
 }
 
 }  // namespace
@@ -64,15 +48,15 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::sse2:
-        return lanes<sse2::width, sse2::add, sse2::put, sse2::sum>();
+        return lanes<sse2::width, sse2::add>();
     case isa::avx2:
-        return lanes<avx2::width, avx2::add, avx2::put, avx2::sum>();
+        return lanes<avx2::width, avx2::add>();
     case isa::avx512:
-        return lanes<avx512::width, avx512::add, avx512::put, avx512::sum>();
+        return lanes<avx512::width, avx512::add>();
     case isa::scalar:
         break;
     }
-    return {1, scalar_add, scalar_put, scalar_sum};
+    return {1, scalar_add, scalar_rows};
 }
 
 bool supported(isa set)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "quadrature/lanes.hpp"
+
 namespace zorvick::quadrature {
 
 // scalar computes each midpoint's logarithm and sine and then every row's
@@ -18,16 +20,15 @@ enum class isa { scalar, sse2, avx2, avx512 };
 // cache.
 inline constexpr int blk = 256;
 
-// The terms of the midpoints first … first + m − 1 (counted from 0,
-// m ≤ blk) of the pass with spacing h, for the rows t[0 … r − 1]:
-//   add  s[j] = s[j] + term(t[j], x_k) for k in order;
-//   put  q[k·rpad + j] = term(t[j], x_k), rpad a multiple of lanes;
-//   sum  s[j] = s[j] + q[k·rpad + j] for k in order.
+// For the rows t[0 … r − 1], s[j] = s[j] + term(t[j], x_k) for the
+// midpoints x_k in increasing order:
+//   add       the midpoints first … first + m − 1 (counted from 0, m ≤ blk)
+//             of the pass with spacing h, shared part included;
+//   add_rows  the midpoints p, whose shared part is computed already.
 struct kernel {
     int lanes;
     void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s);
-    void (*put)(double h, std::int64_t first, int m, const double* t, int r, double* q, int rpad);
-    void (*sum)(const double* q, int m, int r, int rpad, double* s);
+    void (*add_rows)(const points& p, double h, const double* t, int r, double* s);
 };
 
 kernel kernel_for(isa set);

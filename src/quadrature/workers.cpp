@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "quadrature/midpoints.hpp"
 
 namespace zorvick::quadrature {
 
@@ -17,32 +18,43 @@ namespace {
 // Most threads for one pass.
 constexpr int most = 256;
 
-// The state of one pass.  Threads claim chunks in increasing order and
-// compute each chunk's terms, for every row, into slot c mod nslots of a
-// ring.  The terms are added to the rows' sums strictly in chunk order by
-// whichever thread finds the next chunk ready; one thread adds at a time.
-// The adding, the only sequential part, is one vector add per midpoint and
-// group of rows, a small fraction of computing the terms.  The ring lets a
-// fast thread run ahead of a slow one: on a shared machine one CPU is often
-// slower than the other, and with a single buffer per thread the pair would
-// move in lockstep at the slow CPU's pace (measured: with one CPU at half
-// speed, 2 workers gain nothing that way and 1.4 times with the ring).
+// The rows of one vector, with the chunks added to their sums so far; a
+// cache line each, as different threads add for different groups.
+struct alignas(64) group {
+    std::atomic<std::int32_t> summed{0};
+    std::atomic<bool> adding{false};
+};
+
+// The state of one pass.  Threads claim chunks of midpoints in increasing
+// order and compute their shared part (x, ln x, u·sin u) into slot
+// c mod nslots of a ring.  Each group of rows then adds the chunk's terms
+// to its sums strictly in chunk order, by whichever thread finds the next
+// chunk ready for that group; one thread adds for a group at a time, and
+// different groups are added by different threads at once.  The ring lets
+// a fast thread run ahead of a slow one: on a shared machine one CPU is
+// often slower than the other, and with a single buffer per thread the pair
+// would move in lockstep at the slow CPU's pace (measured: with one CPU at
+// half speed, 2 workers gain nothing that way and 1.4 times with the ring).
+//
+// A slot holds 24 bytes a midpoint, whatever the number of rows.  Holding
+// the finished terms instead (computed in parallel, 8 bytes a row and
+// midpoint, the adding reduced to one vector add) was measured 12 percent
+// slower on 2 CPUs with 16 rows: the terms cross from core to core.
 struct pass_state {
     const double* t;
     int r;
-    int rpad;  // r rounded up to whole vectors: a slot holds chunk × rpad terms
     kernel k;
     double h;
     std::int32_t n;
     std::int32_t chunk;
     std::int32_t nchunks;
     std::int32_t nslots;
-    double* terms;
-    std::atomic<std::int32_t> ready[2 * most];           // chunk whose terms a slot holds
-    std::atomic<std::int32_t> claim{0};                // next chunk to compute
-    std::atomic<std::int32_t> summed{0};               // chunks added to s
-    std::atomic<bool> adding{false};
-    double* s;  // touched only by the thread that holds `adding`
+    double* shared;                            // nslots × 3 × chunk
+    std::atomic<std::int32_t> ready[2 * most];  // chunk whose shared part a slot holds
+    std::atomic<std::int32_t> claim{0};         // next chunk to compute
+    group groups[wmax];
+    int ngroups;
+    double* s;  // rows of a group are touched only by the thread adding for it
 };
 
 std::int32_t chunk_size(const pass_state& p, std::int32_t c)
@@ -52,23 +64,33 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 
 double* slot(const pass_state& p, std::int32_t c)
 {
-    return p.terms + std::size_t(c % p.nslots) * std::size_t(p.chunk) * std::size_t(p.rpad);
+    return p.shared + std::size_t(c % p.nslots) * 3 * std::size_t(p.chunk);
 }
 
-// Adds the ready chunks in order.  A chunk that becomes ready while another
-// thread is adding is seen by that thread's check after it lets go (the
-// seq_cst order of the ready store, the exchange, the release and the check
-// makes this a Dekker handshake), so no ready chunk is left behind.
-void add_ready(pass_state& p)
+points shared_part(const pass_state& p, std::int32_t c)
 {
-    while (!p.adding.exchange(true)) {
-        std::int32_t f = p.summed.load(std::memory_order_relaxed);
+    const double* q = slot(p, c);
+    return {q, q + p.chunk, q + 2 * p.chunk, chunk_size(p, c)};
+}
+
+// Adds the ready chunks to the sums of group g, in order.  A chunk that
+// becomes ready while another thread is adding for g is seen by that
+// thread's check after it lets go (the seq_cst order of the ready store,
+// the exchange, the release and the check makes this a Dekker handshake),
+// so no ready chunk is left behind.
+void add_ready(pass_state& p, int g)
+{
+    group& q = p.groups[g];
+    const int first = g * p.k.lanes;
+    const int rows = std::min(p.k.lanes, p.r - first);
+    while (!q.adding.exchange(true)) {
+        std::int32_t f = q.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
-            p.k.sum(slot(p, f), chunk_size(p, f), p.r, p.rpad, p.s);
-            p.summed.store(f + 1, std::memory_order_release);  // frees the slot
-            p.summed.notify_all();
+            p.k.add_rows(shared_part(p, f), p.h, p.t + first, rows, p.s + first);
+            q.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
+            q.summed.notify_all();
         }
-        p.adding.store(false);
+        q.adding.store(false);
         if (f >= p.nchunks || p.ready[f % p.nslots].load() != f)
             return;
     }
@@ -80,18 +102,19 @@ void work(pass_state& p)
         const std::int32_t c = p.claim.fetch_add(1, std::memory_order_relaxed);
         if (c >= p.nchunks)
             return;
-        // The slot is free once chunk c − nslots has been added.  The lowest
-        // chunk not yet ready always has a free slot, so this wait ends.
-        for (std::int32_t at = p.summed.load(std::memory_order_acquire); at <= c - p.nslots;
-             at = p.summed.load(std::memory_order_acquire))
-            p.summed.wait(at, std::memory_order_acquire);
+        // The slot is free once every group has added chunk c − nslots.  The
+        // lowest chunk not yet ready always has a free slot, so this ends.
+        for (int g = 0; g < p.ngroups; ++g) {
+            std::atomic<std::int32_t>& summed = p.groups[g].summed;
+            for (std::int32_t at = summed.load(std::memory_order_acquire); at <= c - p.nslots;
+                 at = summed.load(std::memory_order_acquire))
+                summed.wait(at, std::memory_order_acquire);
+        }
         double* q = slot(p, c);
-        const std::int64_t first = std::int64_t{c} * p.chunk;
-        const std::int32_t m = chunk_size(p, c);
-        for (std::int32_t j = 0; j < m; j += blk)
-            p.k.put(p.h, first + j, std::min(blk, m - j), p.t, p.r, q + std::size_t(j) * std::size_t(p.rpad), p.rpad);
+        fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c));
         p.ready[c % p.nslots].store(c);
-        add_ready(p);
+        for (int g = 0; g < p.ngroups; ++g)
+            add_ready(p, g);
     }
 }
 
@@ -115,20 +138,19 @@ int cpus()
 bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
 {
     const kernel k = kernel_for(vector_set(r, how));
-    const int rpad = (r + k.lanes - 1) / k.lanes * k.lanes;
-    // Two slots per worker, and at most 4 MB of slots however many CPUs.
     const int workers = std::min(how.workers, most);
+    // Two slots per worker, and at most 4 MB of slots however many CPUs.
     const std::int32_t nslots = 2 * workers;
-    const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / nslots) / rpad);
+    const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / (3 * nslots)));
     // malloc, not new: even the nothrow new reports failure by throwing and
     // catching inside, and throwing needs memory that may be what is missing.
-    const std::unique_ptr<double, void (*)(void*)> terms(
-        static_cast<double*>(std::malloc(std::size_t(nslots) * std::size_t(chunk) * std::size_t(rpad) * sizeof(double))),
-        std::free);
-    if (!terms)
+    const std::unique_ptr<double, void (*)(void*)> shared(
+        static_cast<double*>(std::malloc(std::size_t(nslots) * 3 * std::size_t(chunk) * sizeof(double))), std::free);
+    if (!shared)
         return false;
-    pass_state p{t, r, rpad, k, 1.0 / static_cast<double>(n), n, chunk,
-                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, terms.get(), {}, {}, {}, {}, s};
+    pass_state p{t, r, k, 1.0 / static_cast<double>(n), n, chunk,
+                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, shared.get(), {}, {}, {},
+                 (r + k.lanes - 1) / k.lanes, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
 
