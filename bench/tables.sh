@@ -1,31 +1,57 @@
 #!/usr/bin/env bash
-# Whole-process timing: each table run unpinned and pinned to one CPU
-# (taskset -c 0), alternately, ROUNDS times; prints the median wall times,
-# the median of the per-round ratios and the peak resident memory.  The
-# machine is shared and its speed drifts over minutes, so the ratio of two
-# runs made back to back is what means something.
-#   bench/tables.sh ZORVICK [ROUNDS] [INPUT...]
+# Whole tables, one build against another: each input is run with each
+# build on all CPUs and pinned to one (taskset -c 0), alternately, ROUNDS
+# times.  Prints per input and pinning the median wall time of each build,
+# the median of the per-round ratios OLD/NEW, the median time to the first
+# row and its ratio NEW/OLD, and the peak resident memory.  The machine is
+# shared and its speed drifts over minutes, so the ratio of two runs made
+# back to back is what means something.  PINS=all runs on all CPUs only.
+#   bench/tables.sh OLD NEW [ROUNDS] [INPUT...]
 set -euo pipefail
-zorvick=$1
-rounds=${2:-5}
-shift 2 || true
+old=$1 new=$2
+rounds=${3:-5}
+shift 3 || shift $#
 inputs=("$@")
-[[ ${#inputs[@]} -gt 0 ]] || inputs=("2.5 3.5 3" "0 1 2")
+[[ ${#inputs[@]} -gt 0 ]] || inputs=("2.5 3.5 11" "0.1 1 100000")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
 
-median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+median() { sort -g | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+now() { date +%s.%N; }
 
-echo "cpus: $(nproc)"
+# run BUILD INPUT [PINNING...]: appends "first total rss_kb" to $tmp/BUILD-PINNING
+run()
+{
+    local build=$1 input=$2 out=$tmp/$1-$3
+    shift 3
+    local zorvick=$old
+    [[ $build == new ]] && zorvick=$new
+    local start first end
+    start=$(now)
+    first=$(echo "$input" | /usr/bin/time -f %M -o "$tmp/rss" "$@" "$zorvick" |
+        { read -r _; read -r _; now; cat >/dev/null; })
+    end=$(now)
+    echo "$(echo "$first - $start" | bc) $(echo "$end - $start" | bc) $(cat "$tmp/rss")" >>"$out"
+}
+
+echo "cpus: $(nproc), rounds: $rounds"
 for input in "${inputs[@]}"; do
-    : >/tmp/zorvick-free.$$; : >/tmp/zorvick-pinned.$$
+    rm -f "$tmp"/*-all "$tmp"/*-one
     for _ in $(seq "$rounds"); do
-        echo "$input" | /usr/bin/time -f "%e %M" -a -o /tmp/zorvick-free.$$ "$zorvick" >/dev/null
-        echo "$input" | /usr/bin/time -f "%e %M" -a -o /tmp/zorvick-pinned.$$ taskset -c 0 "$zorvick" >/dev/null
+        for pin in ${PINS:-all one}; do
+            pinning=()
+            [[ $pin == one ]] && pinning=(taskset -c 0)
+            run old "$input" $pin "${pinning[@]}"
+            run new "$input" $pin "${pinning[@]}"
+        done
     done
-    free=$(cut -d' ' -f1 /tmp/zorvick-free.$$ | median)
-    pinned=$(cut -d' ' -f1 /tmp/zorvick-pinned.$$ | median)
-    ratio=$(paste -d' ' /tmp/zorvick-pinned.$$ /tmp/zorvick-free.$$ | awk '{print $1 / $3}' | median)
-    rss=$(cut -d' ' -f2 /tmp/zorvick-free.$$ | sort -n | tail -1)
-    awk -v what="$input" -v f="$free" -v p="$pinned" -v r="$ratio" -v m="$rss" \
-        'BEGIN {printf "\"%s\": all CPUs %.2fs, one CPU %.2fs, speed-up %.2f, peak RSS %d KB\n", what, f, p, r, m}'
+    for pin in ${PINS:-all one}; do
+        col() { cut -d' ' -f"$2" "$tmp/$1-$pin"; }
+        speedup=$(paste -d' ' <(col old 2) <(col new 2) | awk '{print $1 / $2}' | median)
+        later=$(paste -d' ' <(col new 1) <(col old 1) | awk '{print $1 / $2}' | median)
+        rss=$(cat "$tmp/old-$pin" "$tmp/new-$pin" | cut -d' ' -f3 | sort -n | tail -1)
+        printf '"%s" %s CPU(s): old %.2fs, new %.2fs, speed-up %.2f; first row old %.3fs, new %.3fs (%.2f times); peak RSS %d KB\n' \
+            "$input" "$([[ $pin == all ]] && nproc || echo 1)" "$(col old 2 | median)" "$(col new 2 | median)" "$speedup" \
+            "$(col old 1 | median)" "$(col new 1 | median)" "$later" "$rss"
+    done
 done
-rm -f /tmp/zorvick-free.$$ /tmp/zorvick-pinned.$$

@@ -22,25 +22,30 @@
 
 namespace zorvick::quadrature {
 
-// v = u·sin u for u = −ln x, given lx = ln x (u is its exact negation).
-inline double usinu(double lx)
+// Calls f(k, x, lx, v) for the midpoints k = first … first + m − 1 (counted
+// from 0) of the pass with spacing h, in order, with lx = ln x and
+// v = u·sin u for u = −ln x.  Midpoint k is (k + ½)·h, the same exact binary
+// fraction that the running sum x = x + h from −h/2 reaches.
+template <class F>
+inline void each_midpoint(double h, std::int64_t first, int m, F f)
 {
-    const double u = -lx;
-    return u * std::sin(u);
+    double x = (static_cast<double>(first) - 0.5) * h;
+    for (int k = 0; k < m; ++k) {
+        x = x + h;
+        const double lx = std::log(x);  // one logarithm serves u and t − ln x
+        const double u = -lx;           // exact
+        f(k, x, lx, u * std::sin(u));
+    }
 }
 
-// Midpoints first … first + m − 1 (counted from 0) of the pass with
-// spacing h, into x, lx and v.  Midpoint k is (k + ½)·h, the same exact
-// binary fraction that the running sum x = x + h from −h/2 reaches.
+// The shared part of those midpoints, into x, lx and v.
 inline points fill(double* x, double* lx, double* v, double h, std::int64_t first, int m)
 {
-    double xk = (static_cast<double>(first) - 0.5) * h;
-    for (int j = 0; j < m; ++j) {
-        xk = xk + h;
-        x[j] = xk;
-        lx[j] = std::log(xk);  // one logarithm serves u and t − ln x
-        v[j] = usinu(lx[j]);
-    }
+    each_midpoint(h, first, m, [=](int k, double xk, double lxk, double vk) {
+        x[k] = xk;
+        lx[k] = lxk;
+        v[k] = vk;
+    });
     return {x, lx, v, m};
 }
 

@@ -1,25 +1,26 @@
 #include "quadrature/simd.hpp"
 
-#include <cmath>
-
 #include "quadrature/midpoints.hpp"
 
 namespace zorvick::quadrature {
 
 namespace {
 
-// Midpoint k of the pass with spacing h is (k + ½)·h, the same exact binary
-// fraction that the running sum x = x + h from −h/2 reaches.
+// Each row's terms in the loop of their logarithm and sine.  A row alone
+// keeps its sum in a register: through memory, each add would wait for the
+// store of the one before.
 void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s)
 {
-    double x = (static_cast<double>(first) - 0.5) * h;
-    for (int k = 0; k < m; ++k) {
-        x = x + h;
-        const double lx = std::log(x);
-        const double v = usinu(lx);
+    if (r == 1) {
+        double s0 = s[0];
+        each_midpoint(h, first, m, [&](int, double x, double lx, double v) { s0 = s0 + term(t[0], lx, v, x, h); });
+        s[0] = s0;
+        return;
+    }
+    each_midpoint(h, first, m, [=](int, double x, double lx, double v) {
         for (int j = 0; j < r; ++j)
             s[j] = s[j] + term(t[j], lx, v, x, h);
-    }
+    });
 }
 
 void scalar_rows(const points& p, double h, const double* t, int r, double* s)
@@ -43,6 +44,11 @@ kernel lanes()
 }
 
 }  // namespace
+
+void terms(double h, std::int64_t first, int m, double t, double* q)
+{
+    each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
+}
 
 kernel kernel_for(isa set)
 {

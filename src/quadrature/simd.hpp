@@ -33,6 +33,11 @@ struct kernel {
 
 kernel kernel_for(isa set);
 
+// q[k] = term(t, x_k) for the midpoints first … first + m − 1 of the pass
+// with spacing h: one row's terms, each in the loop of its logarithm and
+// sine.
+void terms(double h, std::int64_t first, int m, double t, double* q);
+
 // Whether this CPU can run the set; scalar and sse2 run on every x86-64.
 bool supported(isa set);
 
