@@ -1,5 +1,6 @@
 // The rows of a window at one pass: nanoseconds per row and midpoint, for
-// 1, 8 and 64 rows and each kernel set, on the calling thread.
+// 1, 2, 8 and 64 rows and each kernel set, on the calling thread.  A row
+// alone runs the scalar loop whatever the set.
 
 #include <benchmark/benchmark.h>
 
@@ -45,5 +46,5 @@ void window_pass(benchmark::State& state)
 
 BENCHMARK(window_pass)
     ->ArgNames({"isa", "rows"})
-    ->ArgsProduct({{0, 1, 2, 3}, {1, 2, 3, 4, 8, 64}})
+    ->ArgsProduct({{0, 1, 2, 3}, {1, 2, 8, 64}})
     ->Unit(benchmark::kMillisecond);
