@@ -1,0 +1,38 @@
+# The tool as users install it: the manual page is clean, the install rule
+# puts the tool, the page and the README where they belong, and the Debian
+# package, unpacked, runs the example and renders its page, with no error
+# from lintian.
+#   check.sh BUILD_DIR SOURCE_DIR CMAKE CPACK
+set -u
+build=$1 src=$2 cmake=$3 cpack=$4
+source "$(dirname "$0")/../cli/lib.sh" "$build/zorvick"
+for tool in mandoc groff lintian dpkg-deb dpkg-shlibdeps man; do
+    command -v $tool >/dev/null || { echo "missing $tool: run scripts/install-deps test"; exit 1; }
+done
+pkg=$work/pkg
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+lint=$(mandoc -Tlint -W warning "$src/doc/zorvick.1" 2>&1)
+[[ -z $lint ]] || fail "mandoc -Tlint: $lint"
+lint=$(groff -man -ww -z "$src/doc/zorvick.1" 2>&1)
+[[ -z $lint ]] || fail "groff -man -ww: $lint"
+
+"$cmake" --install "$build" --prefix "$pkg/usr" >/dev/null || fail "cmake --install"
+installed=$(cd "$pkg/usr" && find . -type f | sort | tr '\n' ' ')
+[[ $installed == "./bin/zorvick ./share/doc/zorvick/README.md ./share/man/man1/zorvick.1 " ]] ||
+    fail "installed: $installed"
+
+"$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$pkg/out" >/dev/null || fail "cpack"
+deb=$(ls "$pkg"/out/zorvick_*_*.deb 2>/dev/null)
+[[ -f $deb ]] || { fail "no package zorvick_<version>_<arch>.deb"; exit 1; }
+lint=$(lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1) || fail "lintian: $lint"
+echo "lintian: ${lint:-nothing}"
+[[ $(dpkg-deb -f "$deb" Depends) == *libc6* ]] || fail "Depends: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -x "$deb" "$pkg/root"
+page=$(man -l "$pkg/root/usr/share/man/man1/zorvick.1.gz" 2>"$work/err")
+[[ $page == *"tabulate the integral"* && $page == *DIAGNOSTICS* && ! -s $work/err ]] ||
+    fail "man -l: $(cat "$work/err") $page"
+
+zorvick=$pkg/root/usr/bin/zorvick
+check packaged-example '1 2 3\n' 0 "$example" ''
+finish
