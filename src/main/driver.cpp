@@ -1,5 +1,6 @@
 #include "main/driver.hpp"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "console/listin.hpp"
@@ -41,9 +42,10 @@ int run(std::FILE* in, std::FILE* out, std::FILE* err, const quadrature::plan& h
         double t = tmin - dt;
         quadrature::window w;
         w.count = 0;
+        const int most = std::clamp(how.window, 1, quadrature::wmax);
         // entered and written never step past nt, even at 2³¹ − 1.
         for (std::int32_t entered = 0, written = 0; written < nt;) {
-            for (; entered < nt && w.count < how.window; ++entered) {
+            for (; entered < nt && w.count < most; ++entered) {
                 t = t + dt;
                 quadrature::push(w, t);
             }

@@ -8,12 +8,14 @@
 namespace zorvick::quadrature {
 
 // Measured on 2 cores: sharing a pass, thread start-up included, breaks even
-// between 2¹³ and 2¹⁴ points and is 1.4 times faster at 2¹⁵.  A window of two
-// vectors of rows keeps the rows' part of a pass below the shared part
-// (about 0.5 ns a row and midpoint with AVX-512, 1.1 with AVX2, against
-// 12–14 ns for the logarithm and sine), so the first row of a table comes
-// out at most about 1.5 times later than alone, while a full window shares
-// each logarithm and sine among 16 rows (AVX-512), 8 (AVX2) or 4 (SSE2).
+// between 2¹³ and 2¹⁴ points and is 1.4 times faster at 2¹⁵; at 2²⁵, chunks
+// of 8192 midpoints beat chunks of 2048 by 1.6%.  A window of two vectors
+// of rows keeps the rows' part of a pass below the shared part (about
+// 0.5 ns a row and midpoint with AVX-512, 1.1 with AVX2, against 13–19 ns
+// for the logarithm and sine), so the first row of a table of slow rows
+// comes out 1.2 to 1.4 times later than alone (measured with AVX-512; a
+// window of 32 made it 1.7, of 64 2.3), while a full window shares each
+// logarithm and sine among 16 rows (AVX-512), 8 (AVX2) or 4 (SSE2).
 plan default_plan()
 {
     const isa set = widest();

@@ -25,9 +25,12 @@ void scalar_add(double h, std::int64_t first, int m, const double* t, int r, dou
 
 void scalar_rows(const points& p, double h, const double* t, int r, double* s)
 {
-    for (int j = 0; j < r; ++j)
+    for (int j = 0; j < r; ++j) {
+        double sj = s[j];
         for (int k = 0; k < p.m; ++k)
-            s[j] = s[j] + term(t[j], p.lx[k], p.v[k], p.x[k], h);
+            sj = sj + term(t[j], p.lx[k], p.v[k], p.x[k], h);
+        s[j] = sj;
+    }
 }
 
 template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>

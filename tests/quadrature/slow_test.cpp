@@ -4,9 +4,11 @@
 
 #include <bit>
 #include <cmath>
+#include <vector>
 
 #include "plain.hpp"
 #include "quadrature/intf.hpp"
+#include "tabulate.hpp"
 
 namespace zorvick::quadrature {
 namespace {
@@ -20,6 +22,35 @@ TEST(PointCountLimit, ReturnsTheLastPassAtTwoToThe30)
     const double s = intf(0.0, n);
     EXPECT_EQ(n, 1 << 30);
     EXPECT_EQ(std::bit_cast<std::uint64_t>(s), std::bit_cast<std::uint64_t>(testing::plain_pass(0.0, 1 << 30)));
+}
+
+// The grid of "2.5 3.5 11", t = 3 among it: every row stops at the pass
+// with n = 2²⁵, so the window shares every pass at full size, on all CPUs,
+// with each kernel set the machine has.
+TEST(Window, SharesLargePassesBitForBit)
+{
+    const double dt = (3.5 - 2.5) / 10.0;
+    std::vector<double> ts;
+    for (double t = 2.5 - dt; ts.size() < 11;)
+        ts.push_back(t = t + dt);
+    std::vector<result> want;
+    for (const double t : ts) {
+        result w{};
+        w.s = testing::plain_intf(t, w.n);
+        want.push_back(w);
+    }
+    for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+        if (!supported(set))
+            continue;
+        plan how = default_plan();
+        how.simd = set;
+        const std::vector<result> got = tabulate(ts, how);
+        for (std::size_t j = 0; j < ts.size(); ++j) {
+            EXPECT_EQ(got[j].n, want[j].n) << "t = " << ts[j] << ", kernel set " << static_cast<int>(set);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(got[j].s), std::bit_cast<std::uint64_t>(want[j].s))
+                << "t = " << ts[j] << ", kernel set " << static_cast<int>(set);
+        }
+    }
 }
 
 TEST(Midpoints, AreExactInTheLargestPass)

@@ -8,31 +8,10 @@
 #include <vector>
 
 #include "plain.hpp"
+#include "tabulate.hpp"
 
 namespace zorvick::quadrature {
 namespace {
-
-struct result { double s; std::int32_t n; };
-
-// The rows ts run through a window as the driver runs a table: fill the
-// window, step until its front row is complete, take the front row out.
-std::vector<result> tabulate(const std::vector<double>& ts, const plan& how)
-{
-    window w;
-    w.count = 0;
-    std::vector<result> got;
-    for (std::size_t next = 0; got.size() < ts.size();) {
-        while (next < ts.size() && w.count < how.window)
-            push(w, ts[next++]);
-        if (!ready(w)) {
-            step(w, how);
-            continue;
-        }
-        const row r = pop(w);
-        got.push_back({r.s, r.n});
-    }
-    return got;
-}
 
 // Rows stopping at passes from n = 2 to 2²⁰ side by side, then enough fast
 // rows to fill and refill the widest window.
