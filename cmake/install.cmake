@@ -1,10 +1,11 @@
 # cmake --install DIR --prefix P puts the tool, its manual page and its
-# README under P.  The Debian package (cpack --preset deb) holds the same,
+# README (with its picture) under P.  The Debian package (cpack --preset deb) holds the same,
 # laid out as Debian expects: the manual page gzip-compressed, a copyright
 # file and a changelog beside the README.
 install(TARGETS zorvick RUNTIME COMPONENT tool)
 install(FILES doc/zorvick.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT manual)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT doc)
+install(FILES doc/accuracy.svg DESTINATION ${CMAKE_INSTALL_DOCDIR}/doc COMPONENT doc)  # the README's picture
 
 # Debian's own forms, built only for the package: gzip -9n, so that the
 # compressed files do not depend on the time of the build.

@@ -19,7 +19,7 @@ lint=$(groff -man -ww -z "$src/doc/zorvick.1" 2>&1)
 
 "$cmake" --install "$build" --prefix "$pkg/usr" >/dev/null || fail "cmake --install"
 installed=$(cd "$pkg/usr" && find . -type f | sort | tr '\n' ' ')
-[[ $installed == "./bin/zorvick ./share/doc/zorvick/README.md ./share/man/man1/zorvick.1 " ]] ||
+[[ $installed == "./bin/zorvick ./share/doc/zorvick/README.md ./share/doc/zorvick/doc/accuracy.svg ./share/man/man1/zorvick.1 " ]] ||
     fail "installed: $installed"
 
 "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$pkg/out" >/dev/null || fail "cpack"
