@@ -33,12 +33,7 @@ TEST(Window, SharesLargePassesBitForBit)
     std::vector<double> ts;
     for (double t = 2.5 - dt; ts.size() < 11;)
         ts.push_back(t = t + dt);
-    std::vector<result> want;
-    for (const double t : ts) {
-        result w{};
-        w.s = testing::plain_intf(t, w.n);
-        want.push_back(w);
-    }
+    const std::vector<result> want = sequential(ts);
     for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
         if (!supported(set))
             continue;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "plain.hpp"
 #include "quadrature/window.hpp"
 
 namespace zorvick::quadrature {
@@ -27,6 +28,18 @@ inline std::vector<result> tabulate(const std::vector<double>& ts, const plan& h
         got.push_back({r.s, r.n});
     }
     return got;
+}
+
+// The same rows one by one, by the sequential definition.
+inline std::vector<result> sequential(const std::vector<double>& ts)
+{
+    std::vector<result> want;
+    for (const double t : ts) {
+        result w{};
+        w.s = testing::plain_intf(t, w.n);
+        want.push_back(w);
+    }
+    return want;
 }
 
 }  // namespace zorvick::quadrature

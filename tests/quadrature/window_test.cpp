@@ -7,7 +7,6 @@
 #include <limits>
 #include <vector>
 
-#include "plain.hpp"
 #include "tabulate.hpp"
 
 namespace zorvick::quadrature {
@@ -31,12 +30,7 @@ std::vector<double> mixed_rows()
 TEST(Window, IsBitIdenticalToTheSequentialDefinition)
 {
     const std::vector<double> ts = mixed_rows();
-    std::vector<result> want;
-    for (const double t : ts) {
-        result w{};
-        w.s = testing::plain_intf(t, w.n);
-        want.push_back(w);
-    }
+    const std::vector<result> want = sequential(ts);
     for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
         if (!supported(set)) {
             std::printf("kernel set %d not supported here: not tested\n", static_cast<int>(set));
