@@ -54,8 +54,7 @@ struct pass_state {
     std::int32_t chunk;
     std::int32_t nchunks;
     std::int32_t nslots;
-    bool fused;                                // a row alone: slots hold its terms
-    double* shared;                            // nslots × (fused ? 1 : 3) × chunk
+    double* shared;                            // nslots × stride(r) × chunk
     std::atomic<std::int32_t> ready[2 * most];  // chunk whose shared part a slot holds
     std::atomic<std::int32_t> claim{0};         // next chunk to compute
     group groups[wmax];
@@ -68,9 +67,13 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
     return static_cast<std::int32_t>(std::min<std::int64_t>(p.chunk, p.n - std::int64_t{c} * p.chunk));
 }
 
+// Doubles a slot holds per midpoint: a row alone's term, or x, ln x and
+// u·sin u.
+std::size_t stride(int r) { return r == 1 ? 1 : 3; }
+
 double* slot(const pass_state& p, std::int32_t c)
 {
-    return p.shared + std::size_t(c % p.nslots) * (p.fused ? 1 : 3) * std::size_t(p.chunk);
+    return p.shared + std::size_t(c % p.nslots) * stride(p.r) * std::size_t(p.chunk);
 }
 
 points shared_part(const pass_state& p, std::int32_t c)
@@ -86,13 +89,13 @@ points shared_part(const pass_state& p, std::int32_t c)
 // so no ready chunk is left behind.
 void add_ready(pass_state& p, int g)
 {
-    group& q = p.groups[g];
+    group& grp = p.groups[g];
     const int first = g * p.k.lanes;
     const int rows = std::min(p.k.lanes, p.r - first);
-    while (!q.adding.exchange(true)) {
-        std::int32_t f = q.summed.load(std::memory_order_relaxed);
+    while (!grp.adding.exchange(true)) {
+        std::int32_t f = grp.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
-            if (p.fused) {
+            if (p.r == 1) {
                 const double* q = slot(p, f);
                 double s = p.s[0];
                 for (std::int32_t j = 0, m = chunk_size(p, f); j < m; ++j)
@@ -101,10 +104,10 @@ void add_ready(pass_state& p, int g)
             } else {
                 p.k.add_rows(shared_part(p, f), p.h, p.t + first, rows, p.s + first);
             }
-            q.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
-            q.summed.notify_all();
+            grp.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
+            grp.summed.notify_all();
         }
-        q.adding.store(false);
+        grp.adding.store(false);
         if (f >= p.nchunks || p.ready[f % p.nslots].load() != f)
             return;
     }
@@ -125,7 +128,7 @@ void work(pass_state& p)
                 summed.wait(at, std::memory_order_acquire);
         }
         double* q = slot(p, c);
-        if (p.fused)
+        if (p.r == 1)
             terms(p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t[0], q);
         else
             fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c));
@@ -159,14 +162,15 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // Two slots per worker, and at most 4 MB of slots however many CPUs.
     const std::int32_t nslots = 2 * workers;
     const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / (3 * nslots)));
+    const std::size_t doubles = std::size_t(nslots) * stride(r) * std::size_t(chunk);
     // malloc, not new: even the nothrow new reports failure by throwing and
     // catching inside, and throwing needs memory that may be what is missing.
     const std::unique_ptr<double, void (*)(void*)> shared(
-        static_cast<double*>(std::malloc(std::size_t(nslots) * 3 * std::size_t(chunk) * sizeof(double))), std::free);
+        static_cast<double*>(std::malloc(doubles * sizeof(double))), std::free);
     if (!shared)
         return false;
     pass_state p{t, r, k, 1.0 / static_cast<double>(n), n, chunk,
-                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, r == 1, shared.get(), {}, {}, {},
+                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, shared.get(), {}, {}, {},
                  (r + k.lanes - 1) / k.lanes, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
