@@ -1,10 +1,12 @@
 # Run by CPack before it builds a package.  Without dpkg-shlibdeps CPack
-# would quietly build a Debian package that declares no dependencies: stop
-# with a message instead.
+# would quietly build a Debian package that declares no dependencies, and
+# without file(1) it cannot tell which files are executables: stop with a
+# message naming the missing tool instead.
 if(CPACK_GENERATOR STREQUAL "DEB")
-  find_program(ZORVICK_SHLIBDEPS dpkg-shlibdeps)
-  if(NOT ZORVICK_SHLIBDEPS)
-    message(FATAL_ERROR "dpkg-shlibdeps not found, so the package's dependencies cannot be computed: "
-                        "scripts/install-deps package")
-  endif()
+  foreach(tool dpkg-shlibdeps file)
+    find_program(ZORVICK_TOOL_${tool} ${tool})
+    if(NOT ZORVICK_TOOL_${tool})
+      message(FATAL_ERROR "${tool} not found, and the Debian package needs it: scripts/install-deps package")
+    endif()
+  endforeach()
 endif()

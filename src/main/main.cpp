@@ -1,6 +1,7 @@
 // zorvick: tabulates I(t) = ∫₀^∞ u·sin(u)/(t + u)⁶ du on an evenly spaced
 // grid of t read from standard input.  Arguments are accepted and ignored.
 
+#include <csignal>
 #include <cstdio>
 
 #include "main/driver.hpp"
@@ -8,6 +9,10 @@
 
 int main(int, char**)
 {
+    // A write beyond the file-size limit must fail with EFBIG and be
+    // reported like any other write error, not kill the process silently
+    // by SIGXFSZ.  SIGPIPE keeps its default: `zorvick | head` ends quietly.
+    std::signal(SIGXFSZ, SIG_IGN);
     return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(),
                                 zorvick::quadrature::step);
 }

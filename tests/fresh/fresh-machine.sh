@@ -1,0 +1,152 @@
+# What a new user does on a fresh Debian 12 machine: a minimal root file
+# system (debootstrap, variant minbase, with git and ca-certificates alone),
+# a clone of this repository, and the README followed as it stands.  As
+# root: the first quick-start command and every shell block of the Install
+# section, then the tool from PATH, its manual page and the package's files.
+# As a user with sudo, on a second fresh copy: the first quick-start
+# command.  Last, piuparts installs, removes and purges the package in a
+# clean copy of the same base.  The commands are read from the README, so
+# the two cannot drift.
+#   fresh-machine.sh SOURCE_DIR WORK_DIR
+# Needs root, debootstrap and the archive that apt is configured with.
+set -uo pipefail
+src=$1 work=$2
+suite=bookworm
+started=$SECONDS
+
+die() { echo "fresh machine: $*" >&2; exit 1; }
+[[ $(id -u) == 0 ]] || die "needs root (debootstrap, chroot and mount)"
+for tool in debootstrap chroot git findmnt wget piuparts; do
+    command -v $tool >/dev/null || die "$tool not found: scripts/install-deps test"
+done
+# The archive of the suite, as apt on this machine knows it.
+mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null |
+    awk -v s=$suite '$2 == s {print $1; exit}')
+mirror=${mirror%/}
+[[ -n $mirror ]] || die "apt knows no archive for $suite: apt-get update"
+timeout 30 wget -q -O /dev/null "$mirror/dists/$suite/Release" ||
+    die "the archive $mirror does not answer"
+
+# Every step is bounded in time, and whatever was mounted is unmounted at
+# the end, also on failure.  The root file systems are deleted only when
+# nothing is mounted below them, and never across a file-system boundary.
+roots=()
+cleanup()
+{
+    local r m
+    for r in "${roots[@]}"; do
+        for m in $(findmnt -rn -o TARGET | grep -F "$r/" | sort -r); do
+            umount "$m" 2>/dev/null || umount -l "$m"
+        done
+        if findmnt -rn -o TARGET | grep -qF "$r/"; then
+            echo "fresh machine: still mounted under $r, left in place" >&2
+        else
+            rm -rf --one-file-system "$r"
+        fi
+    done
+}
+trap cleanup EXIT
+mkdir -p "$work"
+
+# step SECONDS WHAT COMMAND...: runs it with its output in $work/log.
+step()
+{
+    local limit=$1 what=$2
+    shift 2
+    local t0=$SECONDS
+    if ! timeout --kill-after=10 "$limit" "$@" >"$work/log" 2>&1; then
+        tail -n 30 "$work/log"
+        die "$what failed or took more than $limit s"
+    fi
+    echo "$what: $((SECONDS - t0)) s"
+}
+
+base=$work/base.tgz
+if [[ ! -s $base ]]; then
+    rm -rf --one-file-system "$work/debootstrap"
+    roots+=("$work/debootstrap")
+    step 900 "debootstrap $suite from $mirror" \
+        debootstrap --variant=minbase --include=git,ca-certificates $suite "$work/debootstrap" "$mirror"
+    rm -f "$work/debootstrap/var/cache/apt/archives/"*.deb
+    step 300 "base tarball" tar -C "$work/debootstrap" -czf "$base.part" .
+    mv "$base.part" "$base"
+    rm -rf --one-file-system "$work/debootstrap"
+fi
+
+# Packages downloaded in one machine serve the next: only the download is
+# saved, the installation is the same.
+mkdir -p "$work/archives/partial"
+machine()
+{
+    local root=$1
+    rm -rf --one-file-system "$root"
+    mkdir -p "$root"
+    roots+=("$root")
+    tar -C "$root" -xzf "$base" || die "cannot unpack the base"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mount -t proc proc "$root/proc" && mount --bind /dev "$root/dev" && mount --bind /dev/pts "$root/dev/pts" &&
+        mount --bind "$work/archives" "$root/var/cache/apt/archives" || die "cannot mount in $root"
+    git clone -q "$src" "$root/root/zorvick" || die "cannot clone $src"
+}
+
+# The README's shell blocks: those of the quick start, and of Install.
+blocks()
+{
+    awk -v want="$1" '/^## / {in_part = ($0 == "## " want)} in_part && /^```/ {if (code) {code = 0; print "\036"} else if ($0 == "```sh") code = 1; next} in_part && code' \
+        "$src/README.md"
+}
+readarray -d $'\036' -t quick < <(blocks "Quick start")
+readarray -d $'\036' -t install < <(blocks "Install")
+first=${quick[0]%$'\n'}
+[[ $first == *zorvick* && ${#install[@]} -ge 2 ]] || die "README: no quick start or Install commands found"
+# The table the README shows under the quick start.
+example=$(awk '/^## / {in_part = ($0 == "## Quick start")} in_part && /^```$/ {code = !code; if (!code) exit; next} in_part && code' "$src/README.md")
+
+failures=0
+expect()
+{
+    local what=$1 got=$2 want=$3
+    if [[ $got == "$want" ]]; then echo "ok: $what"; else
+        printf 'FAIL %s\n--- got\n%s\n--- want\n%s\n' "$what" "$got" "$want"
+        failures=$((failures + 1))
+    fi
+}
+in_root() { chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
+
+root=$work/root
+machine "$root"
+step 1500 "as root: $first" in_root bash -ec "cd ~/zorvick && $first"
+expect "the example table" "$(tail -n 4 "$work/log")" "$example"
+for block in "${install[@]}"; do
+    step 900 "as root: ${block//$'\n'/; }" in_root bash -ec "cd ~/zorvick && $block"
+done
+expect "zorvick from PATH" "$(echo 1 2 3 | in_root zorvick)" "$example"
+page=$(in_root man zorvick 2>&1)
+expect "man zorvick renders" "$(grep -c -e '^DIAGNOSTICS' -e 'tabulate the integral' <<<"$page")" 2
+expect "dpkg -L zorvick" "$(in_root dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$')" \
+    "/usr/bin/zorvick
+/usr/share/man/man1/zorvick.1.gz
+/usr/share/doc/zorvick/README.md"
+deb=$(ls "$root"/root/zorvick/build/release/zorvick_*.deb 2>/dev/null | head -1)
+[[ -f $deb ]] && cp "$deb" "$work/" || die "no package built"
+cleanup
+roots=()
+
+# A user with sudo, on a machine of its own: the install goes through sudo.
+root=$work/user
+machine "$root"
+step 300 "sudo for a user" in_root bash -ec \
+    'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq sudo && useradd -m -s /bin/bash new &&
+     echo "new ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/new && git clone -q ~/zorvick ~new/zorvick && chown -R new: ~new/zorvick'
+step 1500 "as a user with sudo: $first" in_root runuser -l new -c "cd ~/zorvick && $first"
+expect "the example table, as a user" "$(tail -n 4 "$work/log")" "$example"
+cleanup
+roots=()
+
+# Debian's own check of the package: install, remove and purge in a clean
+# copy of the base, with nothing left behind.
+step 900 "piuparts" piuparts --no-adequate -b "$base" -m "$mirror" -d $suite "$work/${deb##*/}"
+
+echo "fresh machine: $((SECONDS - started)) s in all"
+echo "$((6 - failures)) passed, $failures failed"
+[[ $failures == 0 ]]
