@@ -111,19 +111,21 @@ expect()
         failures=$((failures + 1))
     fi
 }
-in_root() { chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
+# A command in the machine at $root, as root, with a login's environment.
+jail() { jail=(chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8); }
 
 root=$work/root
 machine "$root"
-step 1500 "as root: $first" in_root bash -ec "cd ~/zorvick && $first"
+jail
+step 1500 "as root: $first" "${jail[@]}" bash -ec "cd ~/zorvick && $first"
 expect "the example table" "$(tail -n 4 "$work/log")" "$example"
 for block in "${install[@]}"; do
-    step 900 "as root: ${block//$'\n'/; }" in_root bash -ec "cd ~/zorvick && $block"
+    step 900 "as root: ${block//$'\n'/; }" "${jail[@]}" bash -ec "cd ~/zorvick && $block"
 done
-expect "zorvick from PATH" "$(echo 1 2 3 | in_root zorvick)" "$example"
-page=$(in_root man zorvick 2>&1)
+expect "zorvick from PATH" "$(echo 1 2 3 | timeout 60 "${jail[@]}" zorvick)" "$example"
+page=$(timeout 60 "${jail[@]}" man zorvick 2>&1)
 expect "man zorvick renders" "$(grep -c -e '^DIAGNOSTICS' -e 'tabulate the integral' <<<"$page")" 2
-expect "dpkg -L zorvick" "$(in_root dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$')" \
+expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$')" \
     "/usr/bin/zorvick
 /usr/share/man/man1/zorvick.1.gz
 /usr/share/doc/zorvick/README.md"
@@ -135,10 +137,11 @@ roots=()
 # A user with sudo, on a machine of its own: the install goes through sudo.
 root=$work/user
 machine "$root"
-step 300 "sudo for a user" in_root bash -ec \
+jail
+step 300 "sudo for a user" "${jail[@]}" bash -ec \
     'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq sudo && useradd -m -s /bin/bash new &&
      echo "new ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/new && git clone -q ~/zorvick ~new/zorvick && chown -R new: ~new/zorvick'
-step 1500 "as a user with sudo: $first" in_root runuser -l new -c "cd ~/zorvick && $first"
+step 1500 "as a user with sudo: $first" "${jail[@]}" runuser -l new -c "cd ~/zorvick && $first"
 expect "the example table, as a user" "$(tail -n 4 "$work/log")" "$example"
 cleanup
 roots=()
