@@ -89,18 +89,23 @@ machine()
     git clone -q "$src" "$root/root/zorvick" || die "cannot clone $src"
 }
 
-# The README's shell blocks: those of the quick start, and of Install.
+# The README's fenced blocks in a section: those marked sh, or the plain
+# ones (the output it shows), each ended by a record separator.
 blocks()
 {
-    awk -v want="$1" '/^## / {in_part = ($0 == "## " want)} in_part && /^```/ {if (code) {code = 0; print "\036"} else if ($0 == "```sh") code = 1; next} in_part && code' \
-        "$src/README.md"
+    awk -v part="$1" -v kind="$2" '
+        /^## / { in_part = ($0 == "## " part) }
+        !in_part { next }
+        /^```/ { if (code) { if (code == 1) printf "\036"; code = 0 } else code = ($0 == "```" kind) ? 1 : 2; next }
+        code == 1 { print }' "$src/README.md"
 }
-readarray -d $'\036' -t quick < <(blocks "Quick start")
-readarray -d $'\036' -t install < <(blocks "Install")
+readarray -d $'\036' -t quick < <(blocks "Quick start" sh)
+readarray -d $'\036' -t install < <(blocks "Install" sh)
+readarray -d $'\036' -t shown < <(blocks "Quick start" "")
 first=${quick[0]%$'\n'}
-[[ $first == *zorvick* && ${#install[@]} -ge 2 ]] || die "README: no quick start or Install commands found"
-# The table the README shows under the quick start.
-example=$(awk '/^## / {in_part = ($0 == "## Quick start")} in_part && /^```$/ {code = !code; if (!code) exit; next} in_part && code' "$src/README.md")
+example=${shown[0]%$'\n'}
+[[ $first == *zorvick* && $example == *tmin,tmax,nt:* && ${#install[@]} -ge 2 ]] ||
+    die "README: no quick start, example table or Install commands found"
 
 failures=0
 expect()
