@@ -19,15 +19,16 @@ namespace zorvick::quadrature {
 plan default_plan()
 {
     const isa set = widest();
-    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes};
+    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes, libm::fastest()};
 }
 
 isa vector_set(int r, const plan& how)
 {
-    // Measured on 2 cores, one row alone: the fused scalar loop is 5 percent
-    // faster than an AVX-512 vector with one lane in use.  From two rows on
-    // the vector sets win.
-    return r == 1 ? isa::scalar : how.simd;
+    // Measured on 2 cores, one row alone with the library's logarithm and
+    // sine: the fused scalar loop is 5 percent faster than an AVX-512 vector
+    // with one lane in use.  From two rows on, or with the fast logarithm
+    // and sine, the vector sets win.
+    return r == 1 && how.libm == libm::set::library ? isa::scalar : how.simd;
 }
 
 void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
@@ -40,7 +41,7 @@ void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
     const double h = 1.0 / static_cast<double>(n);
     const kernel k = kernel_for(vector_set(r, how));
     for (std::int32_t first = 0; first < n; first += blk)
-        k.add(h, first, std::min<std::int32_t>(blk, n - first), t, r, s);
+        k.add(h, first, std::min<std::int32_t>(blk, n - first), t, r, s, how.libm);
 }
 
 bool settled(double sold, double s, std::int32_t n)

@@ -16,19 +16,22 @@ inline constexpr int wmax = 64;
 // How passes are run; results do not depend on any of it.  Passes of fewer
 // than `inline_below` points run on the calling thread; larger ones are
 // shared by `workers` threads in chunks of `chunk` midpoints.  `simd` is
-// the kernel set for passes of two or more rows (a row alone always runs
-// the scalar loop), and `window` (1 … wmax) the number of consecutive rows
-// of a table in step.
+// the kernel set for passes of two or more rows, and for a row alone when
+// `libm` is a fast set (otherwise a row alone runs the scalar loop);
+// `window` (1 … wmax) is the number of consecutive rows of a table in
+// step, and `libm` the set that computes the library's logarithms and sines.
 struct plan {
     int workers;
     std::int32_t chunk;
     std::int32_t inline_below;
     isa simd;
     int window;
+    libm::set libm;
 };
 
 // One worker per CPU the process may run on, the widest kernels the CPU
-// has, and the window measured best on 2 cores.
+// has, its fast logarithm and sine where it has them, and the window
+// measured best on 2 cores.
 plan default_plan();
 
 // The kernel set for a pass of r rows.

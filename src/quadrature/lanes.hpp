@@ -24,9 +24,10 @@ struct points {
 //   a = t − lx,  c = (a·a·a)²,  term = ((v / c) · h) / x,
 //
 // each operation rounded on its own, in this order.  V is double, or a
-// vector of doubles whose lanes are rows.
-template <class V>
-inline V term(V t, double lx, double v, double x, double h)
+// vector of doubles whose lanes are rows; P is double, or, for one row, a
+// vector whose lanes are midpoints.
+template <class V, class P = double>
+inline V term(V t, P lx, P v, P x, double h)
 {
     const V a = t - lx;
     V c = a * a;
@@ -41,11 +42,16 @@ inline V term(V t, double lx, double v, double x, double h)
 
 // Each kernel set:
 //   width()  doubles per vector;
-//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order.
+//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order;
+//   one      the same for one row, its terms computed with midpoints in
+//            the lanes and added to s in order; returns the sum;
+//   terms    q[k] = term(t, x_k), midpoints in the lanes.
 #define ZORVICK_DECLARE_LANES(isa)                                           \
     namespace zorvick::quadrature::isa {                                    \
     int width();                                                             \
     void add(const points& p, double h, const double* t, int r, double* s); \
+    double one(const points& p, double h, double t, double s);              \
+    void terms(const points& p, double h, double t, double* q);             \
     }
 
 ZORVICK_DECLARE_LANES(sse2)

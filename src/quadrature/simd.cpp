@@ -1,5 +1,7 @@
 #include "quadrature/simd.hpp"
 
+#include <algorithm>
+
 #include "quadrature/midpoints.hpp"
 
 namespace zorvick::quadrature {
@@ -9,8 +11,17 @@ namespace {
 // Each row's terms in the loop of their logarithm and sine.  A row alone
 // keeps its sum in a register: through memory, each add would wait for the
 // store of the one before.
-void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s)
+void scalar_rows(const points& p, double h, const double* t, int r, double* s);
+
+void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f)
 {
+    if (f != libm::set::library) {
+        double x[blk];
+        double lx[blk];
+        double v[blk];
+        scalar_rows(fill(x, lx, v, h, first, m, f), h, t, r, s);
+        return;
+    }
     if (r == 1) {
         double s0 = s[0];
         each_midpoint(h, first, m, [&](int, double x, double lx, double v) { s0 = s0 + term(t[0], lx, v, x, h); });
@@ -33,39 +44,62 @@ void scalar_rows(const points& p, double h, const double* t, int r, double* s)
     }
 }
 
-template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>
+void scalar_terms(const points& p, double h, double t, double* q)
+{
+    for (int k = 0; k < p.m; ++k)
+        q[k] = term(t, p.lx[k], p.v[k], p.x[k], h);
+}
+
+// One row's terms, in pieces of blk midpoints.
+template <void (*row)(const points&, double, double, double*)>
+void piecewise_terms(double h, std::int64_t first, int m, double t, double* q, libm::set f)
+{
+    if (f == libm::set::library && row == scalar_terms) {
+        // each term in the loop of its logarithm and sine
+        each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
+        return;
+    }
+    for (int k = 0; k < m; k += blk) {
+        double x[blk];
+        double lx[blk];
+        double v[blk];
+        row(fill(x, lx, v, h, first + k, std::min(blk, m - k), f), h, t, q + k);
+    }
+}
+
+template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*),
+          double (*one)(const points&, double, double, double), void (*row)(const points&, double, double, double*)>
 kernel lanes()
 {
     return {width(),
-            [](double h, std::int64_t first, int m, const double* t, int r, double* s) {
+            [](double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f) {
                 double x[blk];
                 double lx[blk];
                 double v[blk];
-                rows(fill(x, lx, v, h, first, m), h, t, r, s);
+                const points p = fill(x, lx, v, h, first, m, f);
+                if (r == 1)
+                    s[0] = one(p, h, t[0], s[0]);
+                else
+                    rows(p, h, t, r, s);
             },
-            rows};
+            rows, piecewise_terms<row>};
 }
 
 }  // namespace
-
-void terms(double h, std::int64_t first, int m, double t, double* q)
-{
-    each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
-}
 
 kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::sse2:
-        return lanes<sse2::width, sse2::add>();
+        return lanes<sse2::width, sse2::add, sse2::one, sse2::terms>();
     case isa::avx2:
-        return lanes<avx2::width, avx2::add>();
+        return lanes<avx2::width, avx2::add, avx2::one, avx2::terms>();
     case isa::avx512:
-        return lanes<avx512::width, avx512::add>();
+        return lanes<avx512::width, avx512::add, avx512::one, avx512::terms>();
     case isa::scalar:
         break;
     }
-    return {1, scalar_add, scalar_rows};
+    return {1, scalar_add, scalar_rows, piecewise_terms<scalar_terms>};
 }
 
 bool supported(isa set)

@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "quadrature/lanes.hpp"
+#include "quadrature/libm/fast.hpp"
 
 namespace zorvick::quadrature {
 
 // scalar computes each midpoint's logarithm and sine and then every row's
 // term in one loop, so that the rows' divisions overlap the library calls;
 // the vector sets compute the shared part for a block of midpoints first,
-// then the rows in vector lanes.
+// then the rows in vector lanes, or a row alone with midpoints in the lanes.
 enum class isa { scalar, sse2, avx2, avx512 };
 
 // Midpoints per call of a kernel: small enough for the stack and the L1
@@ -23,20 +24,19 @@ inline constexpr int blk = 256;
 // For the rows t[0 … r − 1], s[j] = s[j] + term(t[j], x_k) for the
 // midpoints x_k in increasing order:
 //   add       the midpoints first … first + m − 1 (counted from 0, m ≤ blk)
-//             of the pass with spacing h, shared part included;
-//   add_rows  the midpoints p, whose shared part is computed already.
+//             of the pass with spacing h, shared part included, its
+//             logarithms and sines by the set f;
+//   add_rows  the midpoints p, whose shared part is computed already;
+//   terms     q[k] = term(t, x_k) for one row and the midpoints first …
+//             first + m − 1 (any m), shared part included.
 struct kernel {
     int lanes;
-    void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s);
+    void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f);
     void (*add_rows)(const points& p, double h, const double* t, int r, double* s);
+    void (*terms)(double h, std::int64_t first, int m, double t, double* q, libm::set f);
 };
 
 kernel kernel_for(isa set);
-
-// q[k] = term(t, x_k) for the midpoints first … first + m − 1 of the pass
-// with spacing h: one row's terms, each in the loop of its logarithm and
-// sine.
-void terms(double h, std::int64_t first, int m, double t, double* q);
 
 // Whether this CPU can run the set; scalar and sse2 run on every x86-64.
 bool supported(isa set);

@@ -49,6 +49,7 @@ struct pass_state {
     const double* t;
     int r;
     kernel k;
+    libm::set f;
     double h;
     std::int32_t n;
     std::int32_t chunk;
@@ -129,9 +130,9 @@ void work(pass_state& p)
         }
         double* q = slot(p, c);
         if (p.r == 1)
-            terms(p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t[0], q);
+            p.k.terms(p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t[0], q, p.f);
         else
-            fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c));
+            fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.f);
         p.ready[c % p.nslots].store(c);
         for (int g = 0; g < p.ngroups; ++g)
             add_ready(p, g);
@@ -169,7 +170,7 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
         static_cast<double*>(std::malloc(doubles * sizeof(double))), std::free);
     if (!shared)
         return false;
-    pass_state p{t, r, k, 1.0 / static_cast<double>(n), n, chunk,
+    pass_state p{t, r, k, how.libm, 1.0 / static_cast<double>(n), n, chunk,
                  static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, shared.get(), {}, {}, {},
                  (r + k.lanes - 1) / k.lanes, s};
     for (std::int32_t j = 0; j < nslots; ++j)

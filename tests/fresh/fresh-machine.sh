@@ -125,15 +125,16 @@ jail
 step 1500 "as root: $first" "${jail[@]}" bash -ec "cd ~/zorvick && $first"
 expect "the example table" "$(tail -n 4 "$work/log")" "$example"
 for block in "${install[@]}"; do
+    block=${block%$'\n'}
     step 900 "as root: ${block//$'\n'/; }" "${jail[@]}" bash -ec "cd ~/zorvick && $block"
 done
 expect "zorvick from PATH" "$(echo 1 2 3 | timeout 60 "${jail[@]}" zorvick)" "$example"
 page=$(timeout 60 "${jail[@]}" man zorvick 2>&1)
 expect "man zorvick renders" "$(grep -c -e '^DIAGNOSTICS' -e 'tabulate the integral' <<<"$page")" 2
-expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$')" \
+expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$' | sort)" \
     "/usr/bin/zorvick
-/usr/share/man/man1/zorvick.1.gz
-/usr/share/doc/zorvick/README.md"
+/usr/share/doc/zorvick/README.md
+/usr/share/man/man1/zorvick.1.gz"
 deb=$(ls "$root"/root/zorvick/build/release/zorvick_*.deb 2>/dev/null | head -1)
 [[ -f $deb ]] && cp "$deb" "$work/" || die "no package built"
 cleanup

@@ -1,0 +1,212 @@
+#!/usr/bin/env python3
+"""Writes constants.hpp: the tables, coefficients, error bounds and guard
+bands of the fast logarithm and sine (fast.hpp), all derived here in
+high-precision arithmetic (mpmath, python3-mpmath) and written as exact
+hexadecimal doubles.
+
+    src/quadrature/libm/constants.py [FILE]    (default constants.hpp beside it)
+
+Logarithm.  x = 2^e·m with m in [1, 2); the top five fraction bits j of m pick
+a bucket, and for j ≥ 13 (m ≥ 1.40625) y = m/2 and e + 1, so that y lies in
+[0.703125, 1.40625).  c_j is the double nearest 1/y at the bucket's centre,
+except c_31 = 1 (y in [0.984375, 1)), so that near x = 1 nothing cancels.
+y·c_j = 1 + r + r₂ exactly (r = fl(y·c) − 1 by Sterbenz, r₂ by one FMA),
+|r| ≤ 2⁻⁶, and
+
+    ln x = e·ln 2 − ln c_j + log1p(r + r₂),
+    log1p(r) = r − r²/2 + r³·Q(r),  Q(r) = Σ_{i=0}^{8} (−1)^i r^i / (i + 3),
+
+the Taylor series, whose remainder is below |r|·2⁻⁶⁹ for |r| ≤ 2⁻⁶.  ln 2 and
+−ln c_j are double-doubles; the high part of ln 2 has 42 bits, so e·ln 2
+is exact for every exponent of a double.
+
+Sine.  k = nearest integer to u·64/π, z = u − k·π/64 with π/64 as three
+doubles (the first of 44 bits, so that k·P1 is exact for k < 512, that is
+u < 25), |z| ≤ π/128, and with j = k mod 32, q = (k div 32) mod 4,
+
+    sin u = sin(qπ/2 + jπ/64 + z) = S·cos z + C·sin z,
+
+where (S, C) is (sin jπ/64, cos jπ/64) turned by the quadrant q.  The
+tables hold sin jπ/64 and cos jπ/64 as double-doubles; sin z and cos z are
+their Taylor series, with remainders below 2⁻⁷⁴ relative for |z| ≤ π/128.
+
+Error bounds.  EPS_* bound the relative error of the double-double result
+(hi, lo): the truncation above (computed here) plus the rounding of the
+terms kept in plain double, each at most 2⁻⁵³ of a term that is at most
+2⁻¹¹ of the result, a few dozen of them: 2⁻⁶² covers both with room to
+spare.
+
+Guard bands.  glibc's log and sin are not correctly rounded: for a few
+arguments they return the other neighbour of the exact value, when that
+lies close to the midpoint between two doubles.  The fast path accepts its
+rounding only when the exact value is more than G ulp from every midpoint,
+and falls back to the library otherwise.  G is the largest distance from the
+midpoint of an exact value that glibc 2.36 rounded the other way, measured
+over all 2³¹ − 2 midpoints of the passes n = 2 … 2³⁰ under both of its
+variants (bench/libm_deviation, default and with
+GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX512F), times a margin of
+1.25.  The slow tests check every midpoint against the library in use.
+"""
+import os
+import sys
+
+import mpmath as mp
+
+mp.mp.dps = 60
+
+# Largest distance from the rounding midpoint, in ulp, of the exact value of
+# a midpoint's log or sine that glibc 2.36 rounded away from it (both
+# variants, all midpoints; bench/libm_deviation).
+MEASURED_LOG = [mp.mpf("0.0192"), mp.mpf("0.0196")]
+MEASURED_SIN = [mp.mpf("0.0155"), mp.mpf("0.0232")]
+MARGIN = mp.mpf("1.25")
+
+
+def dbl(v):
+    """The double nearest v, as a float."""
+    return float(mp.mpf(v))
+
+
+def bits(v, n):
+    """v rounded to n significant bits."""
+    m, e = mp.frexp(mp.mpf(v))
+    return float(mp.ldexp(mp.nint(mp.ldexp(m, n)), e - n))
+
+
+def dd(v):
+    hi = dbl(v)
+    return hi, dbl(mp.mpf(v) - hi)
+
+
+def hexf(x):
+    return float(x).hex()
+
+
+def array(name, values):
+    body = ",\n".join("    " + ", ".join(hexf(v) for v in values[i:i + 4]) for i in range(0, len(values), 4))
+    return f"alignas(64) inline constexpr double {name}[{len(values)}] = {{\n{body},\n}};\n"
+
+
+def log_tables():
+    c, thi, tlo = [], [], []
+    for j in range(32):
+        lo = 1 + mp.mpf(j) / 32
+        hi = 1 + mp.mpf(j + 1) / 32
+        if j >= 13:
+            lo, hi = lo / 2, hi / 2
+        cj = 1.0 if j == 31 else dbl(2 / (lo + hi))
+        h, l = dd(-mp.log(mp.mpf(cj)))
+        c.append(cj)
+        thi.append(h)
+        tlo.append(l)
+    return c, thi, tlo
+
+
+def log_q():
+    return [dbl(mp.mpf((-1) ** i) / (i + 3)) for i in range(9)]
+
+
+def log_truncation(q):
+    """Largest |log1p(r) − (r − r²/2 + r³·Q(r))| / |log1p(r)| for |r| ≤ 2⁻⁶."""
+    worst = mp.mpf(0)
+    for i in range(-64, 65):
+        r = mp.mpf(i) / 64 * mp.mpf(2) ** -6
+        if r == 0:
+            continue
+        p = mp.mpf(0)
+        for a in reversed(q):
+            p = p * r + mp.mpf(a)
+        worst = max(worst, abs(mp.log1p(r) - (r - r * r / 2 + r ** 3 * p)) / abs(mp.log1p(r)))
+    return worst
+
+
+def sin_tables():
+    s = [dd(mp.sin(j * mp.pi / 64)) for j in range(32)]
+    c = [dd(mp.cos(j * mp.pi / 64)) for j in range(32)]
+    return s, c
+
+
+def sin_truncation(ps, pc):
+    """Largest relative remainders of the sin z and cos z series on |z| ≤ π/128 (·1.01)."""
+    zmax = mp.pi / 128 * mp.mpf("1.01")
+    ws, wc = mp.mpf(0), mp.mpf(0)
+    for i in range(1, 65):
+        z = zmax * i / 64
+        z2 = z * z
+        t = mp.mpf(0)
+        for a in reversed(ps):
+            t = t * z2 + mp.mpf(a)
+        ws = max(ws, abs(mp.sin(z) - (z + z * z2 * t)) / mp.sin(z))
+        t = mp.mpf(0)
+        for a in reversed(pc):
+            t = t * z2 + mp.mpf(a)
+        wc = max(wc, abs(mp.cos(z) - (1 - z2 / 2 + z2 * z2 * t)) / mp.cos(z))
+    return ws, wc
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "constants.hpp")
+
+    c, thi, tlo = log_tables()
+    q = log_q()
+    l2h = bits(mp.log(2), 42)
+    l2l = dbl(mp.log(2) - mp.mpf(l2h))
+    p1 = bits(mp.pi / 64, 44)
+    p2 = dbl(mp.pi / 64 - mp.mpf(p1))
+    p3 = dbl(mp.pi / 64 - mp.mpf(p1) - mp.mpf(p2))
+    s, co = sin_tables()
+    ps = [dbl(mp.mpf((-1) ** (i + 1)) / mp.factorial(2 * i + 3)) for i in range(4)]  # z³ … z⁹
+    pc = [dbl(mp.mpf((-1) ** i) / mp.factorial(2 * i + 4)) for i in range(3)]  # z⁴ … z⁸
+
+    eps = mp.mpf(2) ** -62
+    tl = log_truncation(q)
+    ts, tc = sin_truncation(ps, pc)
+    assert tl < mp.mpf(2) ** -66 and ts < mp.mpf(2) ** -66 and tc < mp.mpf(2) ** -66
+    glog = max(MEASURED_LOG) * MARGIN
+    gsin = max(MEASURED_SIN) * MARGIN
+    # In units of 2^e ≤ |hi| < 2^(e+1): an ulp is 2^(e−52), and the error
+    # bound eps·|hi| is below 2·eps·2^e.
+    ulp = mp.mpf(2) ** -52
+    wlog = dbl(2 * eps + glog * ulp)
+    wsin = dbl(2 * eps + gsin * ulp)
+
+    with open(out, "w") as f:
+        f.write(f"""#pragma once
+
+// Written by constants.py beside this file; do not edit.  How each value
+// is derived, and why the bounds hold, is said there.
+
+namespace zorvick::quadrature::libm {{
+
+// Logarithm: bucket j of y, c_j ≈ 1/y, −ln c_j = log_t_hi[j] + log_t_lo[j].
+{array("log_c", c)}{array("log_t_hi", thi)}{array("log_t_lo", tlo)}
+// ln 2 = ln2_hi + ln2_lo, ln2_hi of 42 bits.
+inline constexpr double ln2_hi = {hexf(l2h)};
+inline constexpr double ln2_lo = {hexf(l2l)};
+// Q(r) = Σ (−1)^i r^i / (i + 3), i = 0 … 8; remainder {mp.nstr(tl, 3)} relative.
+{array("log_q", q)}
+// Sine: π/64 = pi64_1 + pi64_2 + pi64_3 (pi64_1 of 44 bits), and 64/π.
+inline constexpr double pi64_1 = {hexf(p1)};
+inline constexpr double pi64_2 = {hexf(p2)};
+inline constexpr double pi64_3 = {hexf(p3)};
+inline constexpr double inv_pi64 = {hexf(dbl(64 / mp.pi))};
+// Largest u whose reduction is exact: k = u·64/π < 512.
+inline constexpr double sin_umax = 25.0;
+// sin jπ/64 and cos jπ/64 as double-doubles, j = 0 … 31.
+{array("sin_hi", [v[0] for v in s])}{array("sin_lo", [v[1] for v in s])}{array("cos_hi", [v[0] for v in co])}{array("cos_lo", [v[1] for v in co])}
+// sin z = z + z³·Σ sin_p[i] z^(2i), cos z = 1 − z²/2 + z⁴·Σ cos_p[i] z^(2i);
+// remainders {mp.nstr(ts, 3)} and {mp.nstr(tc, 3)} relative.
+{array("sin_p", ps)}{array("cos_p", pc)}
+// The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
+// the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)), G = {mp.nstr(glog, 4)} for the
+// logarithm and {mp.nstr(gsin, 4)} for the sine (measured {", ".join(mp.nstr(v, 3) for v in MEASURED_LOG)} and
+// {", ".join(mp.nstr(v, 3) for v in MEASURED_SIN)} ulp under glibc 2.36's two variants, times {mp.nstr(MARGIN, 3)}).
+inline constexpr double log_width = {hexf(wlog)};
+inline constexpr double sin_width = {hexf(wsin)};
+
+}}  // namespace zorvick::quadrature::libm
+""")
+
+
+main()

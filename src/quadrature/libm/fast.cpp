@@ -1,0 +1,72 @@
+#include "quadrature/libm/fast.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "quadrature/libm/kernels.hpp"
+
+namespace zorvick::quadrature::libm {
+
+namespace {
+
+// Values per call of a kernel, for the fail list on the stack.
+constexpr int piece = 256;
+
+}  // namespace
+
+bool supported(set s)
+{
+#ifdef ZORVICK_FAST_LIBM
+    if (s == set::avx512)
+        return __builtin_cpu_supports("avx512f");
+#endif
+    return s == set::library;
+}
+
+set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
+
+fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* sn)
+{
+    for (int k = 0; k < m; ++k)
+        x[k] = (static_cast<double>(first + k) + 0.5) * h;
+#ifdef ZORVICK_FAST_LIBM
+    if (s == set::avx512) {
+        fallbacks got{0, 0};
+        int fail[piece + 16];
+        double u[piece];
+        for (int at = 0; at < m; at += piece) {
+            const int p = std::min(piece, m - at);
+            const int nl = avx512::logs(x + at, lx + at, p, fail);
+            for (int i = 0; i < nl; ++i)
+                lx[at + fail[i]] = std::log(x[at + fail[i]]);
+            for (int k = 0; k < p; ++k)
+                u[k] = -lx[at + k];
+            const int ns = avx512::sines(u, sn + at, p, fail);
+            for (int i = 0; i < ns; ++i)
+                sn[at + fail[i]] = std::sin(u[fail[i]]);
+            got.logs += nl;
+            got.sines += ns;
+        }
+        return got;
+    }
+#endif
+    for (int k = 0; k < m; ++k) {
+        lx[k] = std::log(x[k]);
+        sn[k] = std::sin(-lx[k]);
+    }
+    return {m, m};
+}
+
+bool raw(const double* in, double* hi, double* lo, int m, bool sine)
+{
+#ifdef ZORVICK_FAST_LIBM
+    if (supported(set::avx512)) {
+        avx512::raw(in, hi, lo, m, sine);
+        return true;
+    }
+#endif
+    (void)in, (void)hi, (void)lo, (void)m, (void)sine;
+    return false;
+}
+
+}  // namespace zorvick::quadrature::libm

@@ -1,0 +1,44 @@
+#pragma once
+
+// The C library's logarithm and sine of the midpoints, several at a time.
+// A vector kernel computes ln x and then sin u, u = −ln x, as
+// double-doubles with a proven error bound, and Ziv's rounding test keeps
+// a lane's result only when the exact value lies further than a guard band
+// from every rounding midpoint; there the library, whose error is known to
+// stay within the band, returns that same double.  The lanes that fail (a
+// few percent) are computed by std::log and std::sin.  So each value is the
+// library's bit for bit; the slow tests check it for every midpoint of
+// every pass.
+
+#include <cstdint>
+
+namespace zorvick::quadrature::libm {
+
+// library: std::log and std::sin for every value; avx512: the kernels,
+// eight lanes at once.  (With AVX2 they did not pay: kernels.hpp.)
+enum class set { library, avx512 };
+
+// Whether this CPU can run the set and the build has it: a build
+// configured with ZORVICK_FAST_LIBM=OFF has only the library.
+bool supported(set s);
+
+// avx512 where supported, else library.
+set fastest();
+
+// Values left to the library, for the benchmarks.
+struct fallbacks {
+    std::int64_t logs;
+    std::int64_t sines;
+};
+
+// For the midpoints first … first + m − 1 (counted from 0) of the pass with
+// spacing h, a power of two: x[k] = (first + k + ½)·h, exactly, and
+// lx[k] = std::log(x[k]) and sn[k] = std::sin(−lx[k]), bit for bit.
+fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* sn);
+
+// The kernel's double-doubles before the rounding test (sine: of in[k]
+// as u), for the measurement of the library's error; m a multiple of 8.
+// False, with nothing done, where the kernels are not supported.
+bool raw(const double* in, double* hi, double* lo, int m, bool sine);
+
+}  // namespace zorvick::quadrature::libm

@@ -1,0 +1,226 @@
+// The logarithm and sine of a midpoint as double-doubles, eight lanes at
+// once with AVX-512, and Ziv's rounding test.  Compiled with FMA (and
+// AVX-512F, the only instruction set it is built for): this is the one part of
+// the program that fuses operations on purpose.  Every FMA below is either
+// exact (the error of a product, a reduction step whose result is
+// representable) or inside the error bound, and no result leaves here
+// unless the rounding test has decided it; lanes that fail go back to the
+// C library (fast.cpp).  -ffp-contract=off still holds: only the explicit
+// intrinsics fuse.
+//
+// Like the row kernels, this file includes no library header besides the
+// compiler's intrinsics, so that no inline library function is compiled
+// with an instruction set that the rest of the program may not assume.
+
+#include <immintrin.h>
+
+#include "quadrature/libm/constants.hpp"
+#include "quadrature/libm/kernels.hpp"
+
+namespace zorvick::quadrature::libm::avx512 {
+
+namespace {
+
+constexpr int lanes = 8;
+typedef double vd __attribute__((vector_size(8 * lanes)));
+typedef long long vi __attribute__((vector_size(8 * lanes)));
+
+struct dd {
+    vd hi;
+    vd lo;
+};
+
+vd fma(vd a, vd b, vd c) { return _mm512_fmadd_pd(a, b, c); }
+
+// The indices k … k + 7 of the lanes not in `fine` to the fail list,
+// compressed in a register (a compressing store is slow on some CPUs) and
+// stored whole: 16 entries from fail + nf are written.
+int collect(unsigned fine, int k, int* fail, int nf)
+{
+    const __mmask16 out = static_cast<__mmask16>(~fine & 0xff);
+    const __m512i at = _mm512_add_epi32(_mm512_set1_epi32(k), _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 0));
+    _mm512_storeu_si512(fail + nf, _mm512_maskz_compress_epi32(out, at));
+    return nf + __builtin_popcount(out);
+}
+
+// Lane mask of a == b (false for NaN).
+unsigned equal(vd a, vd b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
+unsigned within(vd a, double lo, double hi)
+{
+    return _mm512_cmp_pd_mask(a, _mm512_set1_pd(lo), _CMP_GE_OQ) & _mm512_cmp_pd_mask(a, _mm512_set1_pd(hi), _CMP_LE_OQ);
+}
+
+// t[j] for the indices j in 0 … 31, from registers.
+vd lookup(const double* t, vi j)
+{
+    const __m512i i = j;
+    const __m512d lo = _mm512_permutex2var_pd(_mm512_load_pd(t), i, _mm512_load_pd(t + 8));
+    const __m512d hi = _mm512_permutex2var_pd(_mm512_load_pd(t + 16), i, _mm512_load_pd(t + 24));
+    return _mm512_mask_blend_pd(_mm512_test_epi64_mask(i, _mm512_set1_epi64(16)), lo, hi);
+}
+
+vd splat(double d) { return vd{} + d; }
+vi bits(vd v) { return __builtin_bit_cast(vi, v); }
+vd real(vi v) { return __builtin_bit_cast(vd, v); }
+vd load(const double* p)
+{
+    vd v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
+
+constexpr double two52 = 0x1p52;
+
+// ln x for a positive normal x (constants.py derives the steps and bounds).
+dd log_dd(vd x)
+{
+    const vi b = bits(x);
+    const vi j = (b >> 47) & 31;
+    const vi up = (j + 19) >> 5;  // 1 for j ≥ 13: y = m/2
+    const vd y = real(((b & 0xfffffffffffffLL) | 0x3ff0000000000000LL) - (up << 52));
+    // The exponent, biased, as a double by the 2⁵² trick: exact.
+    const vd e = real((((b >> 52) & 0x7ff) + up) | 0x4330000000000000LL) - (two52 + 1023.0);
+    const vd c = lookup(log_c, j);
+    // y·c = 1 + r + pl exactly: pl is the product's error, and p − 1 is
+    // exact for p in [1/2, 2].
+    const vd p = y * c;
+    const vd pl = fma(y, c, -p);
+    const vd r = p - 1.0;
+    const vd s = r * r;
+    const vd sl = fma(r, r, -s);
+    const vd a = r - 0.5 * s;  // |r| > |r²/2|: a fast two-sum
+    const vd ae = (r - a) - 0.5 * s;
+    // Q(r) by Estrin's scheme in r, s = r², s² (rounding errors far below
+    // the bound: the tail is under 2⁻¹³ of the result).
+    const vd s2 = s * s;
+    const vd q01 = fma(splat(log_q[1]), r, splat(log_q[0]));
+    const vd q23 = fma(splat(log_q[3]), r, splat(log_q[2]));
+    const vd q45 = fma(splat(log_q[5]), r, splat(log_q[4]));
+    const vd q67 = fma(splat(log_q[7]), r, splat(log_q[6]));
+    const vd q03 = fma(q23, s, q01);
+    const vd q47 = fma(q67, s, q45);
+    const vd q = fma(fma(splat(log_q[8]), s2, q47), s2, q03);
+    const vd tail = (s * r) * q;
+    // log1p(r + pl) − log1p(r) = pl·(1 − r + r²) to 2⁻⁶⁵ of the result.
+    const vd w = pl * ((1.0 - r) + s);
+    // e·ln2_hi is exact; |e·ln 2| > |ln c| unless e = 0: a fast two-sum.
+    const vd k = e * ln2_hi;
+    const vd th = lookup(log_t_hi, j);
+    const vd ah = k + th;
+    const vd ahe = (k - ah) + th;
+    // ah + a, either larger: Knuth's two-sum.
+    const vd hi = ah + a;
+    const vd bb = hi - ah;
+    const vd he = (ah - (hi - bb)) + (a - bb);
+    const vd lo = (((e * ln2_lo + lookup(log_t_lo, j)) + ahe) + he) + (((ae - 0.5 * sl) + w) + tail);
+    return {hi, lo};
+}
+
+// sin u for 0 < u ≤ sin_umax.
+dd sin_dd(vd u)
+{
+    constexpr double round = 0x1.8p52;
+    const vd kr = fma(u, splat(inv_pi64), splat(round));
+    const vi kb = bits(kr);  // k in the low bits
+    const vd k = kr - round;
+    // z = u − k·π/64 as zh + zl: the first step is exact (k·pi64_1 has at
+    // most 53 bits and the difference is representable), the second adds
+    // k·pi64_2 with its exact error.
+    const vd z1 = fma(-k, splat(pi64_1), u);
+    const vd t = k * pi64_2;
+    const vd te = fma(k, splat(pi64_2), -t);
+    const vd zh = z1 - t;
+    const vd zb = zh - z1;
+    const vd zl = (((z1 - (zh - zb)) + (-t - zb)) - te) - k * pi64_3;
+
+    const vd z2 = zh * zh;
+    const vd z4 = z2 * z2;
+    const vd ps = fma(fma(splat(sin_p[3]), z2, splat(sin_p[2])), z4, fma(splat(sin_p[1]), z2, splat(sin_p[0])));
+    // sin z = zh + (zl·(1 − z²/2) + z³·P(z²))
+    const vd sl = (zl - (0.5 * z2) * zl) + (zh * z2) * ps;
+    const vd pc = fma(splat(cos_p[2]), z4, fma(splat(cos_p[1]), z2, splat(cos_p[0])));
+    // cos z = 1 − z²/2 + z⁴·P(z²), z² = z2 + z2l exactly to 2⁻¹⁰⁶
+    const vd z2l = fma(zh, zh, -z2) + 2.0 * (zh * zl);
+    const vd half = 0.5 * z2;
+    const vd ch = 1.0 - half;
+    const vd cl = (((1.0 - ch) - half) - 0.5 * z2l) + (z2 * z2) * pc;
+
+    // (S, C) = (sin, cos) of jπ/64, turned by the quadrant q: q = 1 gives
+    // (C, −S), q = 2 (−S, −C), q = 3 (−C, S).
+    const vi j = kb & 31;
+    const vi q = (kb >> 5) & 3;
+    const vi swap = -(q & 1);
+    const vi fs = ((q >> 1) & 1) << 63;
+    const vi fc = ((q ^ (q >> 1)) & 1) << 63;
+    const vi s0h = bits(lookup(sin_hi, j)), s0l = bits(lookup(sin_lo, j));
+    const vi c0h = bits(lookup(cos_hi, j)), c0l = bits(lookup(cos_lo, j));
+    const vd sh = real(((s0h & ~swap) | (c0h & swap)) ^ fs);
+    const vd sll = real(((s0l & ~swap) | (c0l & swap)) ^ fs);
+    const vd chh = real(((c0h & ~swap) | (s0h & swap)) ^ fc);
+    const vd cll = real(((c0l & ~swap) | (s0l & swap)) ^ fc);
+
+    // S·cos z + C·sin z; |S·cos z| has the larger exponent, or S = 0.
+    const vd p = sh * ch;
+    const vd pe = fma(sh, ch, -p);
+    const vd g = chh * zh;
+    const vd ge = fma(chh, zh, -g);
+    const vd hi = p + g;
+    const vd he = (p - hi) + g;
+    const vd lo = ((he + (pe + ge)) + (sh * cl + sll * ch)) + (chh * sl + cll * zh);
+    return {hi, lo};
+}
+
+// Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
+// within d of the result, and that double is the library's.  d = w·2^e
+// for the power of two 2^e ≤ |hi| < 2^(e+1).
+vd decide(dd v, double width, unsigned& fine)
+{
+    const vd d = real(bits(v.hi) & 0x7ff0000000000000LL) * width;
+    const vd up = v.hi + (v.lo + d);
+    const vd down = v.hi + (v.lo - d);
+    fine &= equal(up, down);
+    return up;
+}
+
+template <dd (*f)(vd)>
+int decided(const double* in, double* out, int m, double lo, double hi, double width, int* fail)
+{
+    int nf = 0;
+    int k = 0;
+    for (; k + lanes <= m; k += lanes) {
+        const vd a = load(in + k);
+        unsigned fine = within(a, lo, hi);
+        store(out + k, decide(f(a), width, fine));
+        nf = collect(fine, k, fail, nf);
+    }
+    for (; k < m; ++k)
+        fail[nf++] = k;
+    return nf;
+}
+
+}  // namespace
+
+int width() { return lanes; }
+
+int logs(const double* x, double* lx, int m, int* fail)
+{
+    // Positive normal and below 1: the midpoints.
+    return decided<log_dd>(x, lx, m, 0x1p-1022, 0x1.fffffffffffffp-1, log_width, fail);
+}
+
+int sines(const double* u, double* sn, int m, int* fail)
+{
+    return decided<sin_dd>(u, sn, m, 0x1p-1022, sin_umax, sin_width, fail);
+}
+
+void raw(const double* in, double* hi, double* lo, int m, bool sine)
+{
+    for (int k = 0; k + lanes <= m; k += lanes) {
+        const dd v = sine ? sin_dd(load(in + k)) : log_dd(load(in + k));
+        store(hi + k, v.hi);
+        store(lo + k, v.lo);
+    }
+}
+
+}  // namespace zorvick::quadrature::libm::avx512
