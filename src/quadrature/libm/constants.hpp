@@ -106,10 +106,25 @@ alignas(64) inline constexpr double cos_p[3] = {
 };
 
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
-// the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)), G = 0.0245 for the
-// logarithm and 0.029 for the sine (measured 0.0192, 0.0196 and
-// 0.0155, 0.0232 ulp under glibc 2.36's two variants, times 1.25).
-inline constexpr double log_width = 0x1.b16872b020c4ap-58;
-inline constexpr double sin_width = 0x1.fb22d0e560419p-58;
+// the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
+// Logarithm: G = 0.02637 (measured 0.0195 ulp).  Sine, by the
+// distance class c of u (c·π/64 from the nearest multiple of π; 32 reads
+// 31), c = 0 … 31:
+//   0.00225, 0.00462, 0.0114, 0.031, 0.031, 0.0305, 0.0162, 0.0162
+//   0.016, 0.016, 0.016, 0.0157, 0.00875, 0.00862, 0.00862, 0.00887
+//   0.00975, 0.00937, 0.009, 0.00912, 0.00862, 0.00912, 0.00625, 0.00587
+//   0.00575, 0.00537, 0.0055, 0.00487, 0.00387, 0.00375, 0.003, 0.00275
+inline constexpr double log_width = 0x1.d020c49ba5e35p-58;
+alignas(64) inline constexpr double sin_width[32] = {
+    0x1.1374bc6a7ef9ep-60, 0x1.af1a9fbe76c8bp-60, 0x1.b4bc6a7ef9db2p-59, 0x1.0df3b645a1cacp-57,
+    0x1.0df3b645a1cacp-57, 0x1.09db22d0e5604p-57, 0x1.2a3d70a3d70a4p-58, 0x1.2a3d70a3d70a4p-58,
+    0x1.2624dd2f1a9fcp-58, 0x1.2624dd2f1a9fcp-58, 0x1.2624dd2f1a9fcp-58, 0x1.220c49ba5e354p-58,
+    0x1.5eb851eb851ecp-59, 0x1.5a9fbe76c8b44p-59, 0x1.5a9fbe76c8b44p-59, 0x1.62d0e56041893p-59,
+    0x1.7f7ced916872bp-59, 0x1.7333333333333p-59, 0x1.66e978d4fdf3bp-59, 0x1.6b020c49ba5e3p-59,
+    0x1.5a9fbe76c8b44p-59, 0x1.6b020c49ba5e3p-59, 0x1.0cccccccccccdp-59, 0x1.0083126e978d5p-59,
+    0x1.f8d4fdf3b645ap-60, 0x1.e04189374bc6ap-60, 0x1.e872b020c49bap-60, 0x1.bf7ced916872bp-60,
+    0x1.7df3b645a1cacp-60, 0x1.75c28f5c28f5cp-60, 0x1.449ba5e353f7dp-60, 0x1.34395810624ddp-60,
+};
+
 
 }  // namespace zorvick::quadrature::libm

@@ -43,10 +43,15 @@ rounding only when the exact value is more than G ulp from every midpoint,
 and falls back to the library otherwise.  G is the largest distance from the
 midpoint of an exact value that glibc 2.36 rounded the other way, measured
 over all 2³¹ − 2 midpoints of the passes n = 2 … 2³⁰ under both of its
-variants (bench/libm_deviation, default and with
-GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX512F), times a margin of
-1.25.  The slow tests check every midpoint against the library in use.
+variants by bench_libm_deviation (its output, as glibc chooses and with
+GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX512F, is in
+deviation-default.txt and deviation-other.txt beside this file), times 1.25,
+plus 0.002 ulp for the measurement's own error (2⁻⁶² of the value is at
+most 2⁻⁹ ulp).  For the sine, whose error grows near its zeros, G is taken
+for each distance of u from the nearest multiple of π, in steps of π/64.
+The slow tests check every midpoint against the library in use.
 """
+import re
 import os
 import sys
 
@@ -54,12 +59,35 @@ import mpmath as mp
 
 mp.mp.dps = 60
 
-# Largest distance from the rounding midpoint, in ulp, of the exact value of
-# a midpoint's log or sine that glibc 2.36 rounded away from it (both
-# variants, all midpoints; bench/libm_deviation).
-MEASURED_LOG = [mp.mpf("0.0192"), mp.mpf("0.0196")]
-MEASURED_SIN = [mp.mpf("0.0155"), mp.mpf("0.0232")]
 MARGIN = mp.mpf("1.25")
+MEASUREMENT_ERROR = mp.mpf("0.002")
+MEASUREMENTS = ["deviation-default.txt", "deviation-other.txt"]
+
+
+def measured(here):
+    """The largest distances, in ulp, over both variants: the logarithm's,
+    and the sine's for each distance class 0 … 32."""
+    log, sin = mp.mpf(0), [mp.mpf(0)] * 33
+    for name in MEASUREMENTS:
+        with open(os.path.join(here, name)) as f:
+            for line in f:
+                m = re.match(r"log: .* farthest ([0-9.]+) ulp", line)
+                if m:
+                    log = max(log, mp.mpf(m.group(1)))
+                m = re.match(r"\s*u within\s+(\d+)·π/64 .* farthest ([0-9.]+) ulp", line)
+                if m:
+                    c = int(m.group(1))
+                    sin[c] = max(sin[c], mp.mpf(m.group(2)))
+    return log, sin
+
+
+def wrapped(values):
+    text = [mp.nstr(v, 3) for v in values]
+    return "\n".join("//   " + ", ".join(text[i:i + 8]) for i in range(0, len(text), 8))
+
+
+def band(far):
+    return far * MARGIN + MEASUREMENT_ERROR
 
 
 def dbl(v):
@@ -163,13 +191,15 @@ def main():
     tl = log_truncation(q)
     ts, tc = sin_truncation(ps, pc)
     assert tl < mp.mpf(2) ** -66 and ts < mp.mpf(2) ** -66 and tc < mp.mpf(2) ** -66
-    glog = max(MEASURED_LOG) * MARGIN
-    gsin = max(MEASURED_SIN) * MARGIN
+    flog, fsin = measured(here)
+    glog = band(flog)
+    fsin[31] = max(fsin[31], fsin[32])  # class 32 reads the entry of 31
+    gsin = [band(f) for f in fsin[:32]]
     # In units of 2^e ≤ |hi| < 2^(e+1): an ulp is 2^(e−52), and the error
     # bound eps·|hi| is below 2·eps·2^e.
     ulp = mp.mpf(2) ** -52
     wlog = dbl(2 * eps + glog * ulp)
-    wsin = dbl(2 * eps + gsin * ulp)
+    wsin = [dbl(2 * eps + g * ulp) for g in gsin]
 
     with open(out, "w") as f:
         f.write(f"""#pragma once
@@ -199,11 +229,13 @@ inline constexpr double sin_umax = 25.0;
 // remainders {mp.nstr(ts, 3)} and {mp.nstr(tc, 3)} relative.
 {array("sin_p", ps)}{array("cos_p", pc)}
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
-// the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)), G = {mp.nstr(glog, 4)} for the
-// logarithm and {mp.nstr(gsin, 4)} for the sine (measured {", ".join(mp.nstr(v, 3) for v in MEASURED_LOG)} and
-// {", ".join(mp.nstr(v, 3) for v in MEASURED_SIN)} ulp under glibc 2.36's two variants, times {mp.nstr(MARGIN, 3)}).
+// the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
+// Logarithm: G = {mp.nstr(glog, 4)} (measured {mp.nstr(flog, 3)} ulp).  Sine, by the
+// distance class c of u (c·π/64 from the nearest multiple of π; 32 reads
+// 31), c = 0 … 31:
+{wrapped(gsin)}
 inline constexpr double log_width = {hexf(wlog)};
-inline constexpr double sin_width = {hexf(wsin)};
+{array("sin_width", wsin)}
 
 }}  // namespace zorvick::quadrature::libm
 """)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "quadrature/libm/constants.hpp"
 #include "quadrature/libm/kernels.hpp"
 
 namespace zorvick::quadrature::libm {
@@ -55,6 +56,14 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
         sn[k] = std::sin(-lx[k]);
     }
     return {m, m};
+}
+
+int distance_class(double u)
+{
+    // k = u·64/π rounded once, as the kernel's fused multiply-add does.
+    const double k = std::fma(u, inv_pi64, 0x1.8p52) - 0x1.8p52;
+    const int j = static_cast<int>(std::fmod(k, 64.0));
+    return std::min(j, 64 - j);
 }
 
 bool raw(const double* in, double* hi, double* lo, int m, bool sine)

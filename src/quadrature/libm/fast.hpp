@@ -36,6 +36,10 @@ struct fallbacks {
 // lx[k] = std::log(x[k]) and sn[k] = std::sin(−lx[k]), bit for bit.
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* sn);
 
+// The distance of u ≥ 0 from the nearest multiple of π in steps of π/64,
+// 0 … 32, as the sine kernel reckons it to choose its guard band.
+int distance_class(double u);
+
 // The kernel's double-doubles before the rounding test (sine: of in[k]
 // as u), for the measurement of the library's error; m a multiple of 8.
 // False, with nothing done, where the kernels are not supported.

@@ -25,9 +25,11 @@ constexpr int lanes = 8;
 typedef double vd __attribute__((vector_size(8 * lanes)));
 typedef long long vi __attribute__((vector_size(8 * lanes)));
 
+// hi + lo, and the half-width of its rounding test in units of 2^e.
 struct dd {
     vd hi;
     vd lo;
+    vd width;
 };
 
 vd fma(vd a, vd b, vd c) { return _mm512_fmadd_pd(a, b, c); }
@@ -114,7 +116,7 @@ dd log_dd(vd x)
     const vd bb = hi - ah;
     const vd he = (ah - (hi - bb)) + (a - bb);
     const vd lo = (((e * ln2_lo + lookup(log_t_lo, j)) + ahe) + he) + (((ae - 0.5 * sl) + w) + tail);
-    return {hi, lo};
+    return {hi, lo, splat(log_width)};
 }
 
 // sin u for 0 < u ≤ sin_umax.
@@ -168,15 +170,19 @@ dd sin_dd(vd u)
     const vd hi = p + g;
     const vd he = (p - hi) + g;
     const vd lo = ((he + (pe + ge)) + (sh * cl + sll * ch)) + (chh * sl + cll * zh);
-    return {hi, lo};
+    // The guard band by the distance c·π/64 of u from the nearest multiple
+    // of π, c = min(k mod 64, 64 − k mod 64), class 32 as 31.
+    const vi c64 = kb & 63;
+    const vi c = c64 ^ ((c64 ^ (64 - c64)) & -(c64 >> 5));  // 64 − c64 for c64 ≥ 32
+    return {hi, lo, lookup(sin_width, c - (c >> 5))};
 }
 
 // Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
 // within d of the result, and that double is the library's.  d = w·2^e
 // for the power of two 2^e ≤ |hi| < 2^(e+1).
-vd decide(dd v, double width, unsigned& fine)
+vd decide(dd v, unsigned& fine)
 {
-    const vd d = real(bits(v.hi) & 0x7ff0000000000000LL) * width;
+    const vd d = real(bits(v.hi) & 0x7ff0000000000000LL) * v.width;
     const vd up = v.hi + (v.lo + d);
     const vd down = v.hi + (v.lo - d);
     fine &= equal(up, down);
@@ -184,14 +190,14 @@ vd decide(dd v, double width, unsigned& fine)
 }
 
 template <dd (*f)(vd)>
-int decided(const double* in, double* out, int m, double lo, double hi, double width, int* fail)
+int decided(const double* in, double* out, int m, double lo, double hi, int* fail)
 {
     int nf = 0;
     int k = 0;
     for (; k + lanes <= m; k += lanes) {
         const vd a = load(in + k);
         unsigned fine = within(a, lo, hi);
-        store(out + k, decide(f(a), width, fine));
+        store(out + k, decide(f(a), fine));
         nf = collect(fine, k, fail, nf);
     }
     for (; k < m; ++k)
@@ -206,12 +212,12 @@ int width() { return lanes; }
 int logs(const double* x, double* lx, int m, int* fail)
 {
     // Positive normal and below 1: the midpoints.
-    return decided<log_dd>(x, lx, m, 0x1p-1022, 0x1.fffffffffffffp-1, log_width, fail);
+    return decided<log_dd>(x, lx, m, 0x1p-1022, 0x1.fffffffffffffp-1, fail);
 }
 
 int sines(const double* u, double* sn, int m, int* fail)
 {
-    return decided<sin_dd>(u, sn, m, 0x1p-1022, sin_umax, sin_width, fail);
+    return decided<sin_dd>(u, sn, m, 0x1p-1022, sin_umax, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)
