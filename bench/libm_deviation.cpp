@@ -7,8 +7,9 @@
 // thousandth of an ulp).  Run it as glibc chooses and under
 // GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX512F: the guard bands
 // in src/quadrature/libm/constants.py are the larger figures with a margin.
-// The sines are also split by the distance of u from the nearest multiple
-// of π, in steps of π/64: glibc's error grows near the zeros of the sine.
+// The logarithms are also split by the binade of |ln x| (glibc's error grows
+// as x approaches 1), and the sines by the distance of u from the nearest
+// multiple of π in steps of π/64 (it grows near the zeros of the sine).
 //   bench_libm_deviation
 
 #include <algorithm>
@@ -31,6 +32,7 @@ struct worst {
 struct tally {
     worst log;
     worst sin;
+    worst log_by_binade[32];
     worst sin_by_distance[33];
 };
 
@@ -74,7 +76,7 @@ int main()
         const int whole = m / 8 * 8;
         zorvick::quadrature::libm::raw(x, hi, lo, whole, false);
         for (int k = 0; k < whole; ++k)
-            judge(l[k], hi[k], lo[k], t.log);
+            judge(l[k], hi[k], lo[k], t.log, &t.log_by_binade[zorvick::quadrature::libm::binade_class(hi[k])]);
         zorvick::quadrature::libm::raw(u, hi, lo, whole, true);
         for (int k = 0; k < whole; ++k)
             judge(std::sin(u[k]), hi[k], lo[k], t.sin, &t.sin_by_distance[zorvick::quadrature::libm::distance_class(u[k])]);
@@ -87,12 +89,17 @@ int main()
         };
         merge(all.log, t.log);
         merge(all.sin, t.sin);
+        for (int c = 0; c < 32; ++c)
+            merge(all.log_by_binade[c], t.log_by_binade[c]);
         for (int c = 0; c <= 32; ++c)
             merge(all.sin_by_distance[c], t.sin_by_distance[c]);
     }
     const double n = static_cast<double>((std::int64_t{1} << 31) - 2);
     std::printf("log: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint\n",
                 static_cast<long long>(all.log.count), 100 * all.log.count / n, all.log.far);
+    for (int c = 0; c < 32; ++c)
+        std::printf("  |ln x| in binade %2d below 1: %8lld, farthest %.4f ulp\n", c,
+                    static_cast<long long>(all.log_by_binade[c].count), all.log_by_binade[c].far);
     std::printf("sin: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint\n",
                 static_cast<long long>(all.sin.count), 100 * all.sin.count / n, all.sin.far);
     for (int c = 0; c <= 32; ++c)

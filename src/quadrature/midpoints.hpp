@@ -51,9 +51,7 @@ inline points fill(double* x, double* lx, double* v, double h, std::int64_t firs
         });
         return {x, lx, v, m};
     }
-    libm::evaluate(f, h, first, m, x, lx, v);  // v = sin u for now
-    for (int k = 0; k < m; ++k)
-        v[k] = -lx[k] * v[k];
+    libm::evaluate(f, h, first, m, x, lx, v);
     return {x, lx, v, m};
 }
 

@@ -107,14 +107,28 @@ alignas(64) inline constexpr double cos_p[3] = {
 
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm: G = 0.02637 (measured 0.0195 ulp).  Sine, by the
-// distance class c of u (c·π/64 from the nearest multiple of π; 32 reads
-// 31), c = 0 … 31:
+// Logarithm, by the binade c of |ln x| below 1 (0 for |ln x| ≥ ½), c = 0 … 31:
+//   0.00537, 0.008, 0.014, 0.0264, 0.0075, 0.005, 0.00362, 0.003
+//   0.00225, 0.00212, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
+//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
+//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
+// Sine, by the distance class c of u (c·π/64 from the nearest multiple of
+// π; 32 reads 31), c = 0 … 31:
 //   0.00225, 0.00462, 0.0114, 0.031, 0.031, 0.0305, 0.0162, 0.0162
 //   0.016, 0.016, 0.016, 0.0157, 0.00875, 0.00862, 0.00862, 0.00887
 //   0.00975, 0.00937, 0.009, 0.00912, 0.00862, 0.00912, 0.00625, 0.00587
 //   0.00575, 0.00537, 0.0055, 0.00487, 0.00387, 0.00375, 0.003, 0.00275
-inline constexpr double log_width = 0x1.d020c49ba5e35p-58;
+alignas(64) inline constexpr double log_width[32] = {
+    0x1.e04189374bc6ap-60, 0x1.4624dd2f1a9fcp-59, 0x1.05604189374bcp-58, 0x1.d020c49ba5e35p-58,
+    0x1.35c28f5c28f5cp-59, 0x1.c7ae147ae147bp-60, 0x1.6d916872b020cp-60, 0x1.449ba5e353f7dp-60,
+    0x1.1374bc6a7ef9ep-60, 0x1.0b4395810624ep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+};
+
 alignas(64) inline constexpr double sin_width[32] = {
     0x1.1374bc6a7ef9ep-60, 0x1.af1a9fbe76c8bp-60, 0x1.b4bc6a7ef9db2p-59, 0x1.0df3b645a1cacp-57,
     0x1.0df3b645a1cacp-57, 0x1.09db22d0e5604p-57, 0x1.2a3d70a3d70a4p-58, 0x1.2a3d70a3d70a4p-58,

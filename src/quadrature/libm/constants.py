@@ -47,8 +47,10 @@ variants by bench_libm_deviation (its output, as glibc chooses and with
 GLIBC_TUNABLES=glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX512F, is in
 deviation-default.txt and deviation-other.txt beside this file), times 1.25,
 plus 0.002 ulp for the measurement's own error (2⁻⁶² of the value is at
-most 2⁻⁹ ulp).  For the sine, whose error grows near its zeros, G is taken
-for each distance of u from the nearest multiple of π, in steps of π/64.
+most 2⁻⁹ ulp).  G is taken for each binade of |ln x| below 1 for the
+logarithm, whose error grows as x approaches 1, and for each distance of u
+from the nearest multiple of π, in steps of π/64, for the sine, whose error
+grows near its zeros.
 The slow tests check every midpoint against the library in use.
 """
 import re
@@ -65,15 +67,16 @@ MEASUREMENTS = ["deviation-default.txt", "deviation-other.txt"]
 
 
 def measured(here):
-    """The largest distances, in ulp, over both variants: the logarithm's,
-    and the sine's for each distance class 0 … 32."""
-    log, sin = mp.mpf(0), [mp.mpf(0)] * 33
+    """The largest distances, in ulp, over both variants: the logarithm's for
+    each binade class 0 … 31, the sine's for each distance class 0 … 32."""
+    log, sin = [mp.mpf(0)] * 32, [mp.mpf(0)] * 33
     for name in MEASUREMENTS:
         with open(os.path.join(here, name)) as f:
             for line in f:
-                m = re.match(r"log: .* farthest ([0-9.]+) ulp", line)
+                m = re.match(r"\s*\|ln x\| in binade\s+(\d+) .* farthest ([0-9.]+) ulp", line)
                 if m:
-                    log = max(log, mp.mpf(m.group(1)))
+                    c = int(m.group(1))
+                    log[c] = max(log[c], mp.mpf(m.group(2)))
                 m = re.match(r"\s*u within\s+(\d+)·π/64 .* farthest ([0-9.]+) ulp", line)
                 if m:
                     c = int(m.group(1))
@@ -192,13 +195,13 @@ def main():
     ts, tc = sin_truncation(ps, pc)
     assert tl < mp.mpf(2) ** -66 and ts < mp.mpf(2) ** -66 and tc < mp.mpf(2) ** -66
     flog, fsin = measured(here)
-    glog = band(flog)
+    glog = [band(f) for f in flog]
     fsin[31] = max(fsin[31], fsin[32])  # class 32 reads the entry of 31
     gsin = [band(f) for f in fsin[:32]]
     # In units of 2^e ≤ |hi| < 2^(e+1): an ulp is 2^(e−52), and the error
     # bound eps·|hi| is below 2·eps·2^e.
     ulp = mp.mpf(2) ** -52
-    wlog = dbl(2 * eps + glog * ulp)
+    wlog = [dbl(2 * eps + g * ulp) for g in glog]
     wsin = [dbl(2 * eps + g * ulp) for g in gsin]
 
     with open(out, "w") as f:
@@ -230,11 +233,12 @@ inline constexpr double sin_umax = 25.0;
 {array("sin_p", ps)}{array("cos_p", pc)}
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm: G = {mp.nstr(glog, 4)} (measured {mp.nstr(flog, 3)} ulp).  Sine, by the
-// distance class c of u (c·π/64 from the nearest multiple of π; 32 reads
-// 31), c = 0 … 31:
+// Logarithm, by the binade c of |ln x| below 1 (0 for |ln x| ≥ ½), c = 0 … 31:
+{wrapped(glog)}
+// Sine, by the distance class c of u (c·π/64 from the nearest multiple of
+// π; 32 reads 31), c = 0 … 31:
 {wrapped(gsin)}
-inline constexpr double log_width = {hexf(wlog)};
+{array("log_width", wlog)}
 {array("sin_width", wsin)}
 
 }}  // namespace zorvick::quadrature::libm

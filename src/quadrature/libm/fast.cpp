@@ -1,6 +1,7 @@
 #include "quadrature/libm/fast.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "quadrature/libm/constants.hpp"
@@ -26,25 +27,26 @@ bool supported(set s)
 
 set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
 
-fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* sn)
+fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v, double* sn)
 {
-    for (int k = 0; k < m; ++k)
-        x[k] = (static_cast<double>(first + k) + 0.5) * h;
 #ifdef ZORVICK_FAST_LIBM
     if (s == set::avx512) {
         fallbacks got{0, 0};
         int fail[piece + 16];
-        double u[piece];
+        double sines[piece];
         for (int at = 0; at < m; at += piece) {
             const int p = std::min(piece, m - at);
-            const int nl = avx512::logs(x + at, lx + at, p, fail);
+            const int nl = avx512::logs(h, first + at, p, x + at, lx + at, fail);
             for (int i = 0; i < nl; ++i)
                 lx[at + fail[i]] = std::log(x[at + fail[i]]);
-            for (int k = 0; k < p; ++k)
-                u[k] = -lx[at + k];
-            const int ns = avx512::sines(u, sn + at, p, fail);
-            for (int i = 0; i < ns; ++i)
-                sn[at + fail[i]] = std::sin(u[fail[i]]);
+            const int ns = avx512::sines(lx + at, p, sines, v + at, fail);
+            for (int i = 0; i < ns; ++i) {
+                const double u = -lx[at + fail[i]];
+                sines[fail[i]] = std::sin(u);
+                v[at + fail[i]] = u * sines[fail[i]];
+            }
+            if (sn != nullptr)
+                std::copy(sines, sines + p, sn + at);
             got.logs += nl;
             got.sines += ns;
         }
@@ -52,10 +54,21 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
     }
 #endif
     for (int k = 0; k < m; ++k) {
+        x[k] = (static_cast<double>(first + k) + 0.5) * h;
         lx[k] = std::log(x[k]);
-        sn[k] = std::sin(-lx[k]);
+        const double u = -lx[k];
+        const double su = std::sin(u);
+        v[k] = u * su;
+        if (sn != nullptr)
+            sn[k] = su;
     }
     return {m, m};
+}
+
+int binade_class(double y)
+{
+    const int e = static_cast<int>(std::bit_cast<std::uint64_t>(y) >> 52 & 0x7ff);
+    return std::clamp(1022 - e, 0, 31);
 }
 
 int distance_class(double u)

@@ -33,8 +33,14 @@ struct fallbacks {
 
 // For the midpoints first … first + m − 1 (counted from 0) of the pass with
 // spacing h, a power of two: x[k] = (first + k + ½)·h, exactly, and
-// lx[k] = std::log(x[k]) and sn[k] = std::sin(−lx[k]), bit for bit.
-fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* sn);
+// lx[k] = std::log(x[k]) and v[k] = u·std::sin(u) for u = −lx[k], bit for
+// bit; also sn[k] = std::sin(u) unless sn is null.
+fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
+                   double* sn = nullptr);
+
+// The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and
+// below, as the logarithm kernel reckons it to choose its guard band.
+int binade_class(double y);
 
 // The distance of u ≥ 0 from the nearest multiple of π in steps of π/64,
 // 0 … 32, as the sine kernel reckons it to choose its guard band.

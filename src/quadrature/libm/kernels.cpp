@@ -53,7 +53,7 @@ unsigned within(vd a, double lo, double hi)
 }
 
 // t[j] for the indices j in 0 … 31, from registers.
-vd lookup(const double* t, vi j)
+[[gnu::always_inline]] inline vd lookup(const double* t, vi j)
 {
     const __m512i i = j;
     const __m512d lo = _mm512_permutex2var_pd(_mm512_load_pd(t), i, _mm512_load_pd(t + 8));
@@ -75,7 +75,7 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
 constexpr double two52 = 0x1p52;
 
 // ln x for a positive normal x (constants.py derives the steps and bounds).
-dd log_dd(vd x)
+[[gnu::always_inline]] inline dd log_dd(vd x)
 {
     const vi b = bits(x);
     const vi j = (b >> 47) & 31;
@@ -116,11 +116,16 @@ dd log_dd(vd x)
     const vd bb = hi - ah;
     const vd he = (ah - (hi - bb)) + (a - bb);
     const vd lo = (((e * ln2_lo + lookup(log_t_lo, j)) + ahe) + he) + (((ae - 0.5 * sl) + w) + tail);
-    return {hi, lo, splat(log_width)};
+    // The guard band by the binade of |ln x| below 1: 1022 − the biased
+    // exponent, within 0 … 31.
+    const vi b0 = 1022 - ((bits(hi) >> 52) & 0x7ff);
+    const vi b1 = b0 & ~(b0 >> 63);       // max(b0, 0)
+    const vi over = 31 - b1;
+    return {hi, lo, lookup(log_width, b1 + (over & (over >> 63)))};  // min(b1, 31)
 }
 
 // sin u for 0 < u ≤ sin_umax.
-dd sin_dd(vd u)
+[[gnu::always_inline]] inline dd sin_dd(vd u)
 {
     constexpr double round = 0x1.8p52;
     const vd kr = fma(u, splat(inv_pi64), splat(round));
@@ -180,7 +185,7 @@ dd sin_dd(vd u)
 // Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
 // within d of the result, and that double is the library's.  d = w·2^e
 // for the power of two 2^e ≤ |hi| < 2^(e+1).
-vd decide(dd v, unsigned& fine)
+[[gnu::always_inline]] inline vd decide(dd v, unsigned& fine)
 {
     const vd d = real(bits(v.hi) & 0x7ff0000000000000LL) * v.width;
     const vd up = v.hi + (v.lo + d);
@@ -189,35 +194,47 @@ vd decide(dd v, unsigned& fine)
     return up;
 }
 
-template <dd (*f)(vd)>
-int decided(const double* in, double* out, int m, double lo, double hi, int* fail)
+}  // namespace
+
+int width() { return lanes; }
+
+int logs(double h, long long first, int m, double* x, double* lx, int* fail)
+{
+    const vd iota = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
+    int nf = 0;
+    int k = 0;
+    for (; k + lanes <= m; k += lanes) {
+        // (first + k + ½)·h, exactly: the sum is an integer and a half
+        // below 2³¹, h a power of two.
+        const vd xv = (splat(static_cast<double>(first + k)) + iota) * h;
+        // Positive normal and below 1: the midpoints are.
+        unsigned fine = within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
+        store(x + k, xv);
+        store(lx + k, decide(log_dd(xv), fine));
+        nf = collect(fine, k, fail, nf);
+    }
+    for (; k < m; ++k) {
+        x[k] = (static_cast<double>(first + k) + 0.5) * h;
+        fail[nf++] = k;
+    }
+    return nf;
+}
+
+int sines(const double* lx, int m, double* sn, double* v, int* fail)
 {
     int nf = 0;
     int k = 0;
     for (; k + lanes <= m; k += lanes) {
-        const vd a = load(in + k);
-        unsigned fine = within(a, lo, hi);
-        store(out + k, decide(f(a), fine));
+        const vd u = -load(lx + k);
+        unsigned fine = within(u, 0x1p-1022, sin_umax);
+        const vd s = decide(sin_dd(u), fine);
+        store(sn + k, s);
+        store(v + k, u * s);
         nf = collect(fine, k, fail, nf);
     }
     for (; k < m; ++k)
         fail[nf++] = k;
     return nf;
-}
-
-}  // namespace
-
-int width() { return lanes; }
-
-int logs(const double* x, double* lx, int m, int* fail)
-{
-    // Positive normal and below 1: the midpoints.
-    return decided<log_dd>(x, lx, m, 0x1p-1022, 0x1.fffffffffffffp-1, fail);
-}
-
-int sines(const double* u, double* sn, int m, int* fail)
-{
-    return decided<sin_dd>(u, sn, m, 0x1p-1022, sin_umax, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)
