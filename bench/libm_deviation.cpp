@@ -27,6 +27,7 @@ namespace {
 struct worst {
     std::int64_t count = 0;
     double far = 0;  // in ulp from the rounding midpoint
+    double at = 0;   // the midpoint x where it is
 };
 
 struct tally {
@@ -39,7 +40,7 @@ struct tally {
 // The library's value y of the exact hi + lo: if it is not the nearest
 // double, the distance of hi + lo from the midpoint between y and the
 // nearest, in ulp.
-void judge(double y, double hi, double lo, worst& w, worst* also = nullptr)
+void judge(double x, double y, double hi, double lo, worst& w, worst* also = nullptr)
 {
     const double nearest = hi + lo;
     if (y == nearest)
@@ -50,7 +51,8 @@ void judge(double y, double hi, double lo, worst& w, worst* also = nullptr)
     for (worst* v : {&w, also})
         if (v != nullptr) {
             ++v->count;
-            v->far = std::max(v->far, far);
+            if (far > v->far)
+                *v = {v->count, far, x};
         }
 }
 
@@ -76,16 +78,19 @@ int main()
         const int whole = m / 8 * 8;
         zorvick::quadrature::libm::raw(x, hi, lo, whole, false);
         for (int k = 0; k < whole; ++k)
-            judge(l[k], hi[k], lo[k], t.log, &t.log_by_binade[zorvick::quadrature::libm::binade_class(hi[k])]);
+            judge(x[k], l[k], hi[k], lo[k], t.log, &t.log_by_binade[zorvick::quadrature::libm::binade_class(hi[k])]);
         zorvick::quadrature::libm::raw(u, hi, lo, whole, true);
         for (int k = 0; k < whole; ++k)
-            judge(std::sin(u[k]), hi[k], lo[k], t.sin, &t.sin_by_distance[zorvick::quadrature::libm::distance_class(u[k])]);
+            judge(x[k], std::sin(u[k]), hi[k], lo[k], t.sin, &t.sin_by_distance[zorvick::quadrature::libm::distance_class(u[k])]);
     });
     tally all;
     for (const tally& t : tallies) {
         auto merge = [](worst& a, const worst& b) {
             a.count += b.count;
-            a.far = std::max(a.far, b.far);
+            if (b.far > a.far) {
+                a.far = b.far;
+                a.at = b.at;
+            }
         };
         merge(all.log, t.log);
         merge(all.sin, t.sin);
@@ -95,13 +100,13 @@ int main()
             merge(all.sin_by_distance[c], t.sin_by_distance[c]);
     }
     const double n = static_cast<double>((std::int64_t{1} << 31) - 2);
-    std::printf("log: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint\n",
-                static_cast<long long>(all.log.count), 100 * all.log.count / n, all.log.far);
+    std::printf("log: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint, at x = %a\n",
+                static_cast<long long>(all.log.count), 100 * all.log.count / n, all.log.far, all.log.at);
     for (int c = 0; c < 32; ++c)
         std::printf("  |ln x| in binade %2d below 1: %8lld, farthest %.4f ulp\n", c,
                     static_cast<long long>(all.log_by_binade[c].count), all.log_by_binade[c].far);
-    std::printf("sin: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint\n",
-                static_cast<long long>(all.sin.count), 100 * all.sin.count / n, all.sin.far);
+    std::printf("sin: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint, at x = %a\n",
+                static_cast<long long>(all.sin.count), 100 * all.sin.count / n, all.sin.far, all.sin.at);
     for (int c = 0; c <= 32; ++c)
         std::printf("  u within %2d·π/64 of a multiple of π: %8lld, farthest %.4f ulp\n", c,
                     static_cast<long long>(all.sin_by_distance[c].count), all.sin_by_distance[c].far);

@@ -1,0 +1,85 @@
+// The fast logarithm and sine against the C library, bit for bit, where a
+// fault would show first: the midpoints where glibc's error is largest
+// (measured over all midpoints), whole small passes, the ends of the
+// largest pass and its closest approach to u = π, and values outside the
+// domain, which must go to the library.  Every midpoint is checked by the
+// slow test.
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "quadrature/libm/fast.hpp"
+
+namespace zorvick::quadrature::libm {
+namespace {
+
+struct span {
+    const char* what;
+    double h;
+    std::int64_t first;
+    int m;
+};
+
+// Sixteen midpoints of the pass that x is a midpoint of, around x.
+span around(const char* what, double x)
+{
+    for (std::int64_t n = 2; n <= (std::int64_t{1} << 30); n *= 2) {
+        const double k = x * static_cast<double>(n) - 0.5;
+        if (k == std::floor(k))
+            return {what, 1.0 / static_cast<double>(n), std::max<std::int64_t>(0, static_cast<std::int64_t>(k) - 8), 16};
+    }
+    return {what, 0, 0, 0};
+}
+
+TEST(Libm, IsTheLibraryWhereFaultsWouldShow)
+{
+    constexpr double big = 1 << 30;
+    std::vector<span> spans = {
+        // largest distance from the rounding midpoint of a value glibc
+        // rounded the other way: log and sin, as glibc chooses and with the
+        // other variant
+        around("log, default variant", 0x1.dc083268p-1),
+        around("sin, default variant", 0x1.a69e966cp-1),
+        around("log, other variant", 0x1.c80e4f8p-1),
+        around("sin, other variant", 0x1.c2ef56f8p-1),
+        {"x next to 1, u near 0", 1 / big, (1 << 30) - 64, 64},
+        {"the smallest x, u near 21.5", 1 / big, 0, 64},
+        {"u nearest π", 1 / big, static_cast<std::int64_t>(std::exp(-M_PI) * big) - 32, 64},
+        {"x at and above 1", 0.5, 0, 16},
+        {"x subnormal", 0x1p-1070, 0, 16},
+        {"x huge", 0x1p1000, 0, 16},
+        {"fewer than a vector", 0.25, 0, 3},
+    };
+    for (std::int64_t n = 2; n <= 4096; n *= 2)
+        spans.push_back({"a whole small pass", 1.0 / static_cast<double>(n), 0, static_cast<int>(n)});
+
+    for (const set s : {set::library, set::avx512}) {
+        if (!supported(s)) {
+            std::printf("libm set %d not supported here: not tested\n", static_cast<int>(s));
+            continue;
+        }
+        for (const span& p : spans) {
+            ASSERT_GT(p.m, 0) << p.what;
+            std::vector<double> x(p.m), lx(p.m), v(p.m), sn(p.m);
+            evaluate(s, p.h, p.first, p.m, x.data(), lx.data(), v.data(), sn.data());
+            for (int k = 0; k < p.m; ++k) {
+                const double l = std::log(x[k]);
+                const double u = -l;
+                const double su = std::sin(u);
+                EXPECT_EQ(x[k], (static_cast<double>(p.first + k) + 0.5) * p.h) << p.what;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(lx[k]), std::bit_cast<std::uint64_t>(l))
+                    << p.what << std::hexfloat << ": log " << x[k];
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(sn[k]), std::bit_cast<std::uint64_t>(su))
+                    << p.what << std::hexfloat << ": sin " << u;
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(v[k]), std::bit_cast<std::uint64_t>(u * su)) << p.what;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zorvick::quadrature::libm
