@@ -9,7 +9,7 @@
 // in src/quadrature/libm/constants.py are the larger figures with a margin.
 // The logarithms are also split by the binade of |ln x| (glibc's error grows
 // as x approaches 1), and the sines by the distance of u from the nearest
-// multiple of π in steps of π/64 (it grows near the zeros of the sine).
+// multiple of π in steps of π/32 (it grows near the zeros of the sine).
 //   bench_libm_deviation
 
 #include <algorithm>
@@ -34,7 +34,7 @@ struct tally {
     worst log;
     worst sin;
     worst log_by_binade[32];
-    worst sin_by_distance[33];
+    worst sin_by_distance[17];
 };
 
 // The library's value y of the exact hi + lo: if it is not the nearest
@@ -96,7 +96,7 @@ int main()
         merge(all.sin, t.sin);
         for (int c = 0; c < 32; ++c)
             merge(all.log_by_binade[c], t.log_by_binade[c]);
-        for (int c = 0; c <= 32; ++c)
+        for (int c = 0; c <= 16; ++c)
             merge(all.sin_by_distance[c], t.sin_by_distance[c]);
     }
     const double n = static_cast<double>((std::int64_t{1} << 31) - 2);
@@ -107,7 +107,7 @@ int main()
                     static_cast<long long>(all.log_by_binade[c].count), all.log_by_binade[c].far);
     std::printf("sin: %lld not correctly rounded (%.4f%%), farthest %.4f ulp from the midpoint, at x = %a\n",
                 static_cast<long long>(all.sin.count), 100 * all.sin.count / n, all.sin.far, all.sin.at);
-    for (int c = 0; c <= 32; ++c)
-        std::printf("  u within %2d·π/64 of a multiple of π: %8lld, farthest %.4f ulp\n", c,
+    for (int c = 0; c <= 16; ++c)
+        std::printf("  u within %2d·π/32 of a multiple of π: %8lld, farthest %.4f ulp\n", c,
                     static_cast<long long>(all.sin_by_distance[c].count), all.sin_by_distance[c].far);
 }

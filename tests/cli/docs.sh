@@ -16,7 +16,7 @@ written()
     timeout 60 "$zorvick" 2>&1 >/dev/null </
     echo "1 2 3" | timeout 60 "$zorvick" 2>&1 >/dev/full
     echo "1 2 3" | timeout 60 "$zorvick" 2>&1 >&-
-    (ulimit -f 1; trap '' XFSZ; echo "1e60 1e60 100" | timeout 60 "$zorvick" 2>&1 >"$work/file")
+    (ulimit -f 1; trap - XFSZ; echo "1e60 1e60 100" | timeout 60 "$zorvick" 2>&1 >"$work/file")
     # 4 MB of rows, more than a pipe holds: the reader leaves first.
     (trap '' PIPE; echo "1e60 1e60 100000" | timeout 60 "$zorvick" 2>"$work/pipe" | head -c 100 >/dev/null)
     cat "$work/pipe"

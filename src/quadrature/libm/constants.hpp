@@ -47,97 +47,72 @@ alignas(64) inline constexpr double log_q[9] = {
     0x1.745d1745d1746p-4,
 };
 
-// Sine: π/64 = pi64_1 + pi64_2 + pi64_3 (pi64_1 of 44 bits), and 64/π.
-inline constexpr double pi64_1 = 0x1.921fb54442e00p-5;
-inline constexpr double pi64_2 = -0x1.cf72cece675d2p-50;
-inline constexpr double pi64_3 = 0x1.b839a252049c1p-109;
-inline constexpr double inv_pi64 = 0x1.45f306dc9c883p+4;
-// Largest u whose reduction is exact: k = u·64/π < 512.
+// Sine: π/32 = pi32_1 + pi32_2 + pi32_3 (pi32_1 of 44 bits), and 32/π.
+inline constexpr double pi32_1 = 0x1.921fb54442e00p-4;
+inline constexpr double pi32_2 = -0x1.cf72cece675d2p-49;
+inline constexpr double pi32_3 = 0x1.b839a252049c1p-108;
+inline constexpr double inv_pi32 = 0x1.45f306dc9c883p+3;
+// The largest u taken, below the limit of an exact reduction (k = u·32/π
+// < 512) and above that of the midpoints (31·ln 2).
 inline constexpr double sin_umax = 25.0;
-// sin jπ/64 and cos jπ/64 as double-doubles, j = 0 … 31.
-alignas(64) inline constexpr double sin_hi[32] = {
-    0x0.0p+0, 0x1.91f65f10dd814p-5, 0x1.917a6bc29b42cp-4, 0x1.2c8106e8e613ap-3,
-    0x1.8f8b83c69a60bp-3, 0x1.f19f97b215f1bp-3, 0x1.294062ed59f06p-2, 0x1.58f9a75ab1fddp-2,
-    0x1.87de2a6aea963p-2, 0x1.b5d1009e15cc0p-2, 0x1.e2b5d3806f63bp-2, 0x1.073879922ffeep-1,
-    0x1.1c73b39ae68c8p-1, 0x1.30ff7fce17035p-1, 0x1.44cf325091dd6p-1, 0x1.57d69348ceca0p-1,
-    0x1.6a09e667f3bcdp-1, 0x1.7b5df226aafafp-1, 0x1.8bc806b151741p-1, 0x1.9b3e047f38741p-1,
-    0x1.a9b66290ea1a3p-1, 0x1.b728345196e3ep-1, 0x1.c38b2f180bdb1p-1, 0x1.ced7af43cc773p-1,
-    0x1.d906bcf328d46p-1, 0x1.e212104f686e5p-1, 0x1.e9f4156c62ddap-1, 0x1.f0a7efb9230d7p-1,
-    0x1.f6297cff75cb0p-1, 0x1.fa7557f08a517p-1, 0x1.fd88da3d12526p-1, 0x1.ff621e3796d7ep-1,
+// sin jπ/32 and cos jπ/32 as double-doubles, j = 0 … 15.
+alignas(64) inline constexpr double sin_hi[16] = {
+    0x0.0p+0, 0x1.917a6bc29b42cp-4, 0x1.8f8b83c69a60bp-3, 0x1.294062ed59f06p-2,
+    0x1.87de2a6aea963p-2, 0x1.e2b5d3806f63bp-2, 0x1.1c73b39ae68c8p-1, 0x1.44cf325091dd6p-1,
+    0x1.6a09e667f3bcdp-1, 0x1.8bc806b151741p-1, 0x1.a9b66290ea1a3p-1, 0x1.c38b2f180bdb1p-1,
+    0x1.d906bcf328d46p-1, 0x1.e9f4156c62ddap-1, 0x1.f6297cff75cb0p-1, 0x1.fd88da3d12526p-1,
 };
-alignas(64) inline constexpr double sin_lo[32] = {
-    0x0.0p+0, -0x1.912bd0d569a90p-61, -0x1.e2718d26ed688p-60, 0x1.13000a89a11e0p-58,
-    -0x1.26d19b9ff8d82p-57, -0x1.42deef11da2c4p-57, -0x1.5d28da2c4612dp-56, -0x1.efdc0d58cf620p-62,
-    -0x1.72cedd3d5a610p-57, 0x1.5b362cb974183p-57, 0x1.e0d891d3c6841p-58, -0x1.a5a014347406cp-55,
-    0x1.b25dd267f6600p-55, -0x1.efcc626f74a6fp-57, 0x1.8076a2cfdc6b3p-57, -0x1.75720992bfbb2p-55,
-    -0x1.bdd3413b26456p-55, -0x1.0f537acdf0ad7p-56, -0x1.2c5e12ed1336dp-55, -0x1.30ee286712474p-55,
-    0x1.9f630e8b6dac8p-60, -0x1.bc69f324e6d61p-55, -0x1.6e0b1757c8d07p-56, -0x1.e7b6bb5ab58aep-58,
-    0x1.457e610231ac2p-56, -0x1.014c76c126527p-55, 0x1.760b1e2e3f81ep-55, 0x1.52c7adc6b4989p-56,
-    0x1.562172a361fd3p-56, -0x1.7a0a8ca13571fp-55, -0x1.87df6378811c7p-55, -0x1.c57bc2e24aa15p-57,
+alignas(64) inline constexpr double sin_lo[16] = {
+    0x0.0p+0, -0x1.e2718d26ed688p-60, -0x1.26d19b9ff8d82p-57, -0x1.5d28da2c4612dp-56,
+    -0x1.72cedd3d5a610p-57, 0x1.e0d891d3c6841p-58, 0x1.b25dd267f6600p-55, 0x1.8076a2cfdc6b3p-57,
+    -0x1.bdd3413b26456p-55, -0x1.2c5e12ed1336dp-55, 0x1.9f630e8b6dac8p-60, -0x1.6e0b1757c8d07p-56,
+    0x1.457e610231ac2p-56, 0x1.760b1e2e3f81ep-55, 0x1.562172a361fd3p-56, -0x1.87df6378811c7p-55,
 };
-alignas(64) inline constexpr double cos_hi[32] = {
-    0x1.0000000000000p+0, 0x1.ff621e3796d7ep-1, 0x1.fd88da3d12526p-1, 0x1.fa7557f08a517p-1,
-    0x1.f6297cff75cb0p-1, 0x1.f0a7efb9230d7p-1, 0x1.e9f4156c62ddap-1, 0x1.e212104f686e5p-1,
-    0x1.d906bcf328d46p-1, 0x1.ced7af43cc773p-1, 0x1.c38b2f180bdb1p-1, 0x1.b728345196e3ep-1,
-    0x1.a9b66290ea1a3p-1, 0x1.9b3e047f38741p-1, 0x1.8bc806b151741p-1, 0x1.7b5df226aafafp-1,
-    0x1.6a09e667f3bcdp-1, 0x1.57d69348ceca0p-1, 0x1.44cf325091dd6p-1, 0x1.30ff7fce17035p-1,
-    0x1.1c73b39ae68c8p-1, 0x1.073879922ffeep-1, 0x1.e2b5d3806f63bp-2, 0x1.b5d1009e15cc0p-2,
-    0x1.87de2a6aea963p-2, 0x1.58f9a75ab1fddp-2, 0x1.294062ed59f06p-2, 0x1.f19f97b215f1bp-3,
-    0x1.8f8b83c69a60bp-3, 0x1.2c8106e8e613ap-3, 0x1.917a6bc29b42cp-4, 0x1.91f65f10dd814p-5,
+alignas(64) inline constexpr double cos_hi[16] = {
+    0x1.0000000000000p+0, 0x1.fd88da3d12526p-1, 0x1.f6297cff75cb0p-1, 0x1.e9f4156c62ddap-1,
+    0x1.d906bcf328d46p-1, 0x1.c38b2f180bdb1p-1, 0x1.a9b66290ea1a3p-1, 0x1.8bc806b151741p-1,
+    0x1.6a09e667f3bcdp-1, 0x1.44cf325091dd6p-1, 0x1.1c73b39ae68c8p-1, 0x1.e2b5d3806f63bp-2,
+    0x1.87de2a6aea963p-2, 0x1.294062ed59f06p-2, 0x1.8f8b83c69a60bp-3, 0x1.917a6bc29b42cp-4,
 };
-alignas(64) inline constexpr double cos_lo[32] = {
-    0x0.0p+0, -0x1.c57bc2e24aa15p-57, -0x1.87df6378811c7p-55, -0x1.7a0a8ca13571fp-55,
-    0x1.562172a361fd3p-56, 0x1.52c7adc6b4989p-56, 0x1.760b1e2e3f81ep-55, -0x1.014c76c126527p-55,
-    0x1.457e610231ac2p-56, -0x1.e7b6bb5ab58aep-58, -0x1.6e0b1757c8d07p-56, -0x1.bc69f324e6d61p-55,
-    0x1.9f630e8b6dac8p-60, -0x1.30ee286712474p-55, -0x1.2c5e12ed1336dp-55, -0x1.0f537acdf0ad7p-56,
-    -0x1.bdd3413b26456p-55, -0x1.75720992bfbb2p-55, 0x1.8076a2cfdc6b3p-57, -0x1.efcc626f74a6fp-57,
-    0x1.b25dd267f6600p-55, -0x1.a5a014347406cp-55, 0x1.e0d891d3c6841p-58, 0x1.5b362cb974183p-57,
-    -0x1.72cedd3d5a610p-57, -0x1.efdc0d58cf620p-62, -0x1.5d28da2c4612dp-56, -0x1.42deef11da2c4p-57,
-    -0x1.26d19b9ff8d82p-57, 0x1.13000a89a11e0p-58, -0x1.e2718d26ed688p-60, -0x1.912bd0d569a90p-61,
+alignas(64) inline constexpr double cos_lo[16] = {
+    0x0.0p+0, -0x1.87df6378811c7p-55, 0x1.562172a361fd3p-56, 0x1.760b1e2e3f81ep-55,
+    0x1.457e610231ac2p-56, -0x1.6e0b1757c8d07p-56, 0x1.9f630e8b6dac8p-60, -0x1.2c5e12ed1336dp-55,
+    -0x1.bdd3413b26456p-55, 0x1.8076a2cfdc6b3p-57, 0x1.b25dd267f6600p-55, 0x1.e0d891d3c6841p-58,
+    -0x1.72cedd3d5a610p-57, -0x1.5d28da2c4612dp-56, -0x1.26d19b9ff8d82p-57, -0x1.e2718d26ed688p-60,
 };
 
 // sin z = z + z³·Σ sin_p[i] z^(2i), cos z = 1 − z²/2 + z⁴·Σ cos_p[i] z^(2i);
-// remainders 5.69e-21 and 2.33e-23 relative.
+// remainders 2.25e-21 and 1.45e-23 relative.
 alignas(64) inline constexpr double sin_p[4] = {
     -0x1.5555555555555p-3, 0x1.1111111111111p-7, -0x1.a01a01a01a01ap-13, 0x1.71de3a556c734p-19,
 };
-alignas(64) inline constexpr double cos_p[3] = {
-    0x1.5555555555555p-5, -0x1.6c16c16c16c17p-10, 0x1.a01a01a01a01ap-16,
+inline constexpr double sin_p0_lo = -0x1.5555555555555p-57;  // sin_p[0] + sin_p0_lo = −1/6
+alignas(64) inline constexpr double cos_p[4] = {
+    0x1.5555555555555p-5, -0x1.6c16c16c16c17p-10, 0x1.a01a01a01a01ap-16, -0x1.27e4fb7789f5cp-22,
 };
 
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm, by the binade c of |ln x| below 1 (0 for |ln x| ≥ ½), c = 0 … 31:
+// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½, 15 for
+// 15 and beyond), b = 0 … 15:
 //   0.00537, 0.008, 0.014, 0.0264, 0.0075, 0.005, 0.00362, 0.003
 //   0.00225, 0.00212, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
-//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
-//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
-// Sine, by the distance class c of u (c·π/64 from the nearest multiple of
-// π; 32 reads 31), c = 0 … 31:
-//   0.00225, 0.00462, 0.0114, 0.031, 0.031, 0.0305, 0.0162, 0.0162
-//   0.016, 0.016, 0.016, 0.0157, 0.00875, 0.00862, 0.00862, 0.00887
-//   0.00975, 0.00937, 0.009, 0.00912, 0.00862, 0.00912, 0.00625, 0.00587
-//   0.00575, 0.00537, 0.0055, 0.00487, 0.00387, 0.00375, 0.003, 0.00275
-alignas(64) inline constexpr double log_width[32] = {
+// Sine, by the distance class c of u (c·π/32 from the nearest multiple of
+// π; 16 reads 15), c = 0 … 15:
+//   0.00325, 0.031, 0.031, 0.0301, 0.0162, 0.016, 0.00887, 0.00887
+//   0.00975, 0.00912, 0.00912, 0.00787, 0.00587, 0.0055, 0.004, 0.00362
+alignas(64) inline constexpr double log_width[16] = {
     0x1.e04189374bc6ap-60, 0x1.4624dd2f1a9fcp-59, 0x1.05604189374bcp-58, 0x1.d020c49ba5e35p-58,
     0x1.35c28f5c28f5cp-59, 0x1.c7ae147ae147bp-60, 0x1.6d916872b020cp-60, 0x1.449ba5e353f7dp-60,
     0x1.1374bc6a7ef9ep-60, 0x1.0b4395810624ep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
     0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
-    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
-    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
-    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
-    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
 };
 
-alignas(64) inline constexpr double sin_width[32] = {
-    0x1.1374bc6a7ef9ep-60, 0x1.af1a9fbe76c8bp-60, 0x1.b4bc6a7ef9db2p-59, 0x1.0df3b645a1cacp-57,
-    0x1.0df3b645a1cacp-57, 0x1.09db22d0e5604p-57, 0x1.2a3d70a3d70a4p-58, 0x1.2a3d70a3d70a4p-58,
-    0x1.2624dd2f1a9fcp-58, 0x1.2624dd2f1a9fcp-58, 0x1.2624dd2f1a9fcp-58, 0x1.220c49ba5e354p-58,
-    0x1.5eb851eb851ecp-59, 0x1.5a9fbe76c8b44p-59, 0x1.5a9fbe76c8b44p-59, 0x1.62d0e56041893p-59,
-    0x1.7f7ced916872bp-59, 0x1.7333333333333p-59, 0x1.66e978d4fdf3bp-59, 0x1.6b020c49ba5e3p-59,
-    0x1.5a9fbe76c8b44p-59, 0x1.6b020c49ba5e3p-59, 0x1.0cccccccccccdp-59, 0x1.0083126e978d5p-59,
-    0x1.f8d4fdf3b645ap-60, 0x1.e04189374bc6ap-60, 0x1.e872b020c49bap-60, 0x1.bf7ced916872bp-60,
-    0x1.7df3b645a1cacp-60, 0x1.75c28f5c28f5cp-60, 0x1.449ba5e353f7dp-60, 0x1.34395810624ddp-60,
+alignas(64) inline constexpr double sin_width[16] = {
+    0x1.54fdf3b645a1dp-60, 0x1.0df3b645a1cacp-57, 0x1.0df3b645a1cacp-57, 0x1.06c8b43958106p-57,
+    0x1.2a3d70a3d70a4p-58, 0x1.2624dd2f1a9fcp-58, 0x1.62d0e56041893p-59, 0x1.62d0e56041893p-59,
+    0x1.7f7ced916872bp-59, 0x1.6b020c49ba5e3p-59, 0x1.6b020c49ba5e3p-59, 0x1.420c49ba5e354p-59,
+    0x1.0083126e978d5p-59, 0x1.e872b020c49bap-60, 0x1.8624dd2f1a9fcp-60, 0x1.6d916872b020cp-60,
 };
 
 

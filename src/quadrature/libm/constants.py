@@ -20,15 +20,16 @@ the Taylor series, whose remainder is below |r|·2⁻⁶⁹ for |r| ≤ 2⁻⁶.
 −ln c_j are double-doubles; the high part of ln 2 has 42 bits, so e·ln 2
 is exact for every exponent of a double.
 
-Sine.  k = nearest integer to u·64/π, z = u − k·π/64 with π/64 as three
+Sine.  k = nearest integer to u·32/π, z = u − k·π/32 with π/32 as three
 doubles (the first of 44 bits, so that k·P1 is exact for k < 512, that is
-u < 25), |z| ≤ π/128, and with j = k mod 32, q = (k div 32) mod 4,
+u < 50), |z| ≤ π/64, and with j = k mod 16, q = (k div 16) mod 4,
 
-    sin u = sin(qπ/2 + jπ/64 + z) = S·cos z + C·sin z,
+    sin u = sin(qπ/2 + jπ/32 + z) = S·cos z + C·sin z,
 
-where (S, C) is (sin jπ/64, cos jπ/64) turned by the quadrant q.  The
-tables hold sin jπ/64 and cos jπ/64 as double-doubles; sin z and cos z are
-their Taylor series, with remainders below 2⁻⁷⁴ relative for |z| ≤ π/128.
+where (S, C) is (sin jπ/32, cos jπ/32) turned by the quadrant q.  The
+tables hold sin jπ/32 and cos jπ/32 as double-doubles, 16 of each, so that
+one permute of two registers reads them; sin z and cos z are their Taylor
+series, with remainders below 2⁻⁶⁶ relative for |z| ≤ π/64.
 
 Error bounds.  EPS_* bound the relative error of the double-double result
 (hi, lo): the truncation above (computed here) plus the rounding of the
@@ -49,7 +50,7 @@ deviation-default.txt and deviation-other.txt beside this file), times 1.25,
 plus 0.002 ulp for the measurement's own error (2⁻⁶² of the value is at
 most 2⁻⁹ ulp).  G is taken for each binade of |ln x| below 1 for the
 logarithm, whose error grows as x approaches 1, and for each distance of u
-from the nearest multiple of π, in steps of π/64, for the sine, whose error
+from the nearest multiple of π, in steps of π/32, for the sine, whose error
 grows near its zeros.
 The slow tests check every midpoint against the library in use.
 """
@@ -68,8 +69,8 @@ MEASUREMENTS = ["deviation-default.txt", "deviation-other.txt"]
 
 def measured(here):
     """The largest distances, in ulp, over both variants: the logarithm's for
-    each binade class 0 … 31, the sine's for each distance class 0 … 32."""
-    log, sin = [mp.mpf(0)] * 32, [mp.mpf(0)] * 33
+    each binade class 0 … 31, the sine's for each distance class 0 … 16."""
+    log, sin = [mp.mpf(0)] * 32, [mp.mpf(0)] * 17
     for name in MEASUREMENTS:
         with open(os.path.join(here, name)) as f:
             for line in f:
@@ -77,7 +78,7 @@ def measured(here):
                 if m:
                     c = int(m.group(1))
                     log[c] = max(log[c], mp.mpf(m.group(2)))
-                m = re.match(r"\s*u within\s+(\d+)·π/64 .* farthest ([0-9.]+) ulp", line)
+                m = re.match(r"\s*u within\s+(\d+)·π/32 .* farthest ([0-9.]+) ulp", line)
                 if m:
                     c = int(m.group(1))
                     sin[c] = max(sin[c], mp.mpf(m.group(2)))
@@ -152,14 +153,14 @@ def log_truncation(q):
 
 
 def sin_tables():
-    s = [dd(mp.sin(j * mp.pi / 64)) for j in range(32)]
-    c = [dd(mp.cos(j * mp.pi / 64)) for j in range(32)]
+    s = [dd(mp.sin(j * mp.pi / 32)) for j in range(16)]
+    c = [dd(mp.cos(j * mp.pi / 32)) for j in range(16)]
     return s, c
 
 
-def sin_truncation(ps, pc):
-    """Largest relative remainders of the sin z and cos z series on |z| ≤ π/128 (·1.01)."""
-    zmax = mp.pi / 128 * mp.mpf("1.01")
+def sin_truncation(ps, p0lo, pc):
+    """Largest relative remainders of the sin z and cos z series on |z| ≤ π/64 (·1.01)."""
+    zmax = mp.pi / 64 * mp.mpf("1.01")
     ws, wc = mp.mpf(0), mp.mpf(0)
     for i in range(1, 65):
         z = zmax * i / 64
@@ -167,7 +168,7 @@ def sin_truncation(ps, pc):
         t = mp.mpf(0)
         for a in reversed(ps):
             t = t * z2 + mp.mpf(a)
-        ws = max(ws, abs(mp.sin(z) - (z + z * z2 * t)) / mp.sin(z))
+        ws = max(ws, abs(mp.sin(z) - (z + z * z2 * (t + mp.mpf(p0lo)))) / mp.sin(z))
         t = mp.mpf(0)
         for a in reversed(pc):
             t = t * z2 + mp.mpf(a)
@@ -183,21 +184,24 @@ def main():
     q = log_q()
     l2h = bits(mp.log(2), 42)
     l2l = dbl(mp.log(2) - mp.mpf(l2h))
-    p1 = bits(mp.pi / 64, 44)
-    p2 = dbl(mp.pi / 64 - mp.mpf(p1))
-    p3 = dbl(mp.pi / 64 - mp.mpf(p1) - mp.mpf(p2))
+    p1 = bits(mp.pi / 32, 44)
+    p2 = dbl(mp.pi / 32 - mp.mpf(p1))
+    p3 = dbl(mp.pi / 32 - mp.mpf(p1) - mp.mpf(p2))
     s, co = sin_tables()
     ps = [dbl(mp.mpf((-1) ** (i + 1)) / mp.factorial(2 * i + 3)) for i in range(4)]  # z³ … z⁹
-    pc = [dbl(mp.mpf((-1) ** i) / mp.factorial(2 * i + 4)) for i in range(3)]  # z⁴ … z⁸
+    # −1/6 to 2⁻¹⁰⁶: rounded to a double alone it would err by 2⁻⁶⁴ of sin z.
+    p0lo = dbl(mp.mpf(-1) / 6 - mp.mpf(ps[0]))
+    pc = [dbl(mp.mpf((-1) ** i) / mp.factorial(2 * i + 4)) for i in range(4)]  # z⁴ … z¹⁰
 
     eps = mp.mpf(2) ** -62
     tl = log_truncation(q)
-    ts, tc = sin_truncation(ps, pc)
+    ts, tc = sin_truncation(ps, p0lo, pc)
     assert tl < mp.mpf(2) ** -66 and ts < mp.mpf(2) ** -66 and tc < mp.mpf(2) ** -66
     flog, fsin = measured(here)
-    glog = [band(f) for f in flog]
-    fsin[31] = max(fsin[31], fsin[32])  # class 32 reads the entry of 31
-    gsin = [band(f) for f in fsin[:32]]
+    # The kernels look the bands up among 16: binades 15 and beyond share
+    # the last, and the sine's distance class 16 reads 15.
+    glog = [band(f) for f in flog[:15]] + [band(max(flog[15:]))]
+    gsin = [band(f) for f in fsin[:15]] + [band(max(fsin[15:]))]
     # In units of 2^e ≤ |hi| < 2^(e+1): an ulp is 2^(e−52), and the error
     # bound eps·|hi| is below 2·eps·2^e.
     ulp = mp.mpf(2) ** -52
@@ -219,24 +223,27 @@ inline constexpr double ln2_hi = {hexf(l2h)};
 inline constexpr double ln2_lo = {hexf(l2l)};
 // Q(r) = Σ (−1)^i r^i / (i + 3), i = 0 … 8; remainder {mp.nstr(tl, 3)} relative.
 {array("log_q", q)}
-// Sine: π/64 = pi64_1 + pi64_2 + pi64_3 (pi64_1 of 44 bits), and 64/π.
-inline constexpr double pi64_1 = {hexf(p1)};
-inline constexpr double pi64_2 = {hexf(p2)};
-inline constexpr double pi64_3 = {hexf(p3)};
-inline constexpr double inv_pi64 = {hexf(dbl(64 / mp.pi))};
-// Largest u whose reduction is exact: k = u·64/π < 512.
+// Sine: π/32 = pi32_1 + pi32_2 + pi32_3 (pi32_1 of 44 bits), and 32/π.
+inline constexpr double pi32_1 = {hexf(p1)};
+inline constexpr double pi32_2 = {hexf(p2)};
+inline constexpr double pi32_3 = {hexf(p3)};
+inline constexpr double inv_pi32 = {hexf(dbl(32 / mp.pi))};
+// The largest u taken, below the limit of an exact reduction (k = u·32/π
+// < 512) and above that of the midpoints (31·ln 2).
 inline constexpr double sin_umax = 25.0;
-// sin jπ/64 and cos jπ/64 as double-doubles, j = 0 … 31.
+// sin jπ/32 and cos jπ/32 as double-doubles, j = 0 … 15.
 {array("sin_hi", [v[0] for v in s])}{array("sin_lo", [v[1] for v in s])}{array("cos_hi", [v[0] for v in co])}{array("cos_lo", [v[1] for v in co])}
 // sin z = z + z³·Σ sin_p[i] z^(2i), cos z = 1 − z²/2 + z⁴·Σ cos_p[i] z^(2i);
 // remainders {mp.nstr(ts, 3)} and {mp.nstr(tc, 3)} relative.
-{array("sin_p", ps)}{array("cos_p", pc)}
+{array("sin_p", ps)}inline constexpr double sin_p0_lo = {hexf(p0lo)};  // sin_p[0] + sin_p0_lo = −1/6
+{array("cos_p", pc)}
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm, by the binade c of |ln x| below 1 (0 for |ln x| ≥ ½), c = 0 … 31:
+// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½, 15 for
+// 15 and beyond), b = 0 … 15:
 {wrapped(glog)}
-// Sine, by the distance class c of u (c·π/64 from the nearest multiple of
-// π; 32 reads 31), c = 0 … 31:
+// Sine, by the distance class c of u (c·π/32 from the nearest multiple of
+// π; 16 reads 15), c = 0 … 15:
 {wrapped(gsin)}
 {array("log_width", wlog)}
 {array("sin_width", wsin)}

@@ -73,10 +73,10 @@ int binade_class(double y)
 
 int distance_class(double u)
 {
-    // k = u·64/π rounded once, as the kernel's fused multiply-add does.
-    const double k = std::fma(u, inv_pi64, 0x1.8p52) - 0x1.8p52;
-    const int j = static_cast<int>(std::fmod(k, 64.0));
-    return std::min(j, 64 - j);
+    // k = u·32/π rounded once, as the kernel's fused multiply-add does.
+    const double k = std::fma(u, inv_pi32, 0x1.8p52) - 0x1.8p52;
+    const int j = static_cast<int>(std::fmod(k, 32.0));
+    return std::min(j, 32 - j);
 }
 
 bool raw(const double* in, double* hi, double* lo, int m, bool sine)

@@ -42,8 +42,8 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
 // below, as the logarithm kernel reckons it to choose its guard band.
 int binade_class(double y);
 
-// The distance of u ≥ 0 from the nearest multiple of π in steps of π/64,
-// 0 … 32, as the sine kernel reckons it to choose its guard band.
+// The distance of u ≥ 0 from the nearest multiple of π in steps of π/32,
+// 0 … 16, as the sine kernel reckons it to choose its guard band.
 int distance_class(double u);
 
 // The kernel's double-doubles before the rounding test (sine: of in[k]

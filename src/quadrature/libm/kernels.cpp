@@ -52,6 +52,12 @@ unsigned within(vd a, double lo, double hi)
     return _mm512_cmp_pd_mask(a, _mm512_set1_pd(lo), _CMP_GE_OQ) & _mm512_cmp_pd_mask(a, _mm512_set1_pd(hi), _CMP_LE_OQ);
 }
 
+// t[j] for the indices j in 0 … 15, from registers.
+[[gnu::always_inline]] inline vd lookup16(const double* t, vi j)
+{
+    return _mm512_permutex2var_pd(_mm512_load_pd(t), j, _mm512_load_pd(t + 8));
+}
+
 // t[j] for the indices j in 0 … 31, from registers.
 [[gnu::always_inline]] inline vd lookup(const double* t, vi j)
 {
@@ -117,51 +123,52 @@ constexpr double two52 = 0x1p52;
     const vd he = (ah - (hi - bb)) + (a - bb);
     const vd lo = (((e * ln2_lo + lookup(log_t_lo, j)) + ahe) + he) + (((ae - 0.5 * sl) + w) + tail);
     // The guard band by the binade of |ln x| below 1: 1022 − the biased
-    // exponent, within 0 … 31.
+    // exponent, within 0 … 15.
     const vi b0 = 1022 - ((bits(hi) >> 52) & 0x7ff);
     const vi b1 = b0 & ~(b0 >> 63);       // max(b0, 0)
-    const vi over = 31 - b1;
-    return {hi, lo, lookup(log_width, b1 + (over & (over >> 63)))};  // min(b1, 31)
+    const vi over = 15 - b1;
+    return {hi, lo, lookup16(log_width, b1 + (over & (over >> 63)))};  // min(b1, 15)
 }
 
 // sin u for 0 < u ≤ sin_umax.
 [[gnu::always_inline]] inline dd sin_dd(vd u)
 {
     constexpr double round = 0x1.8p52;
-    const vd kr = fma(u, splat(inv_pi64), splat(round));
+    const vd kr = fma(u, splat(inv_pi32), splat(round));
     const vi kb = bits(kr);  // k in the low bits
     const vd k = kr - round;
-    // z = u − k·π/64 as zh + zl: the first step is exact (k·pi64_1 has at
+    // z = u − k·π/32 as zh + zl: the first step is exact (k·pi32_1 has at
     // most 53 bits and the difference is representable), the second adds
-    // k·pi64_2 with its exact error.
-    const vd z1 = fma(-k, splat(pi64_1), u);
-    const vd t = k * pi64_2;
-    const vd te = fma(k, splat(pi64_2), -t);
+    // k·pi32_2 with its exact error.
+    const vd z1 = fma(-k, splat(pi32_1), u);
+    const vd t = k * pi32_2;
+    const vd te = fma(k, splat(pi32_2), -t);
     const vd zh = z1 - t;
     const vd zb = zh - z1;
-    const vd zl = (((z1 - (zh - zb)) + (-t - zb)) - te) - k * pi64_3;
+    const vd zl = (((z1 - (zh - zb)) + (-t - zb)) - te) - k * pi32_3;
 
     const vd z2 = zh * zh;
     const vd z4 = z2 * z2;
     const vd ps = fma(fma(splat(sin_p[3]), z2, splat(sin_p[2])), z4, fma(splat(sin_p[1]), z2, splat(sin_p[0])));
     // sin z = zh + (zl·(1 − z²/2) + z³·P(z²))
-    const vd sl = (zl - (0.5 * z2) * zl) + (zh * z2) * ps;
-    const vd pc = fma(splat(cos_p[2]), z4, fma(splat(cos_p[1]), z2, splat(cos_p[0])));
+    const vd z3 = zh * z2;
+    const vd sl = (zl - (0.5 * z2) * zl) + (z3 * ps + z3 * sin_p0_lo);
+    const vd pc = fma(fma(splat(cos_p[3]), z2, splat(cos_p[2])), z4, fma(splat(cos_p[1]), z2, splat(cos_p[0])));
     // cos z = 1 − z²/2 + z⁴·P(z²), z² = z2 + z2l exactly to 2⁻¹⁰⁶
     const vd z2l = fma(zh, zh, -z2) + 2.0 * (zh * zl);
     const vd half = 0.5 * z2;
     const vd ch = 1.0 - half;
     const vd cl = (((1.0 - ch) - half) - 0.5 * z2l) + (z2 * z2) * pc;
 
-    // (S, C) = (sin, cos) of jπ/64, turned by the quadrant q: q = 1 gives
+    // (S, C) = (sin, cos) of jπ/32, turned by the quadrant q: q = 1 gives
     // (C, −S), q = 2 (−S, −C), q = 3 (−C, S).
-    const vi j = kb & 31;
-    const vi q = (kb >> 5) & 3;
+    const vi j = kb & 15;
+    const vi q = (kb >> 4) & 3;
     const vi swap = -(q & 1);
     const vi fs = ((q >> 1) & 1) << 63;
     const vi fc = ((q ^ (q >> 1)) & 1) << 63;
-    const vi s0h = bits(lookup(sin_hi, j)), s0l = bits(lookup(sin_lo, j));
-    const vi c0h = bits(lookup(cos_hi, j)), c0l = bits(lookup(cos_lo, j));
+    const vi s0h = bits(lookup16(sin_hi, j)), s0l = bits(lookup16(sin_lo, j));
+    const vi c0h = bits(lookup16(cos_hi, j)), c0l = bits(lookup16(cos_lo, j));
     const vd sh = real(((s0h & ~swap) | (c0h & swap)) ^ fs);
     const vd sll = real(((s0l & ~swap) | (c0l & swap)) ^ fs);
     const vd chh = real(((c0h & ~swap) | (s0h & swap)) ^ fc);
@@ -175,11 +182,11 @@ constexpr double two52 = 0x1p52;
     const vd hi = p + g;
     const vd he = (p - hi) + g;
     const vd lo = ((he + (pe + ge)) + (sh * cl + sll * ch)) + (chh * sl + cll * zh);
-    // The guard band by the distance c·π/64 of u from the nearest multiple
-    // of π, c = min(k mod 64, 64 − k mod 64), class 32 as 31.
-    const vi c64 = kb & 63;
-    const vi c = c64 ^ ((c64 ^ (64 - c64)) & -(c64 >> 5));  // 64 − c64 for c64 ≥ 32
-    return {hi, lo, lookup(sin_width, c - (c >> 5))};
+    // The guard band by the distance c·π/32 of u from the nearest multiple
+    // of π, c = min(k mod 32, 32 − k mod 32), 16 as 15.
+    const vi c32 = kb & 31;
+    const vi c = c32 ^ ((c32 ^ (32 - c32)) & -(c32 >> 4));  // 32 − c32 for c32 ≥ 16
+    return {hi, lo, lookup16(sin_width, c - (c >> 4))};
 }
 
 // Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
@@ -203,11 +210,27 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail)
     const vd iota = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
     int nf = 0;
     int k = 0;
-    for (; k + lanes <= m; k += lanes) {
+    // Two vectors a step: their long chains of dependent operations
+    // overlap.
+    for (; k + 2 * lanes <= m; k += 2 * lanes) {
         // (first + k + ½)·h, exactly: the sum is an integer and a half
         // below 2³¹, h a power of two.
-        const vd xv = (splat(static_cast<double>(first + k)) + iota) * h;
+        const vd x0 = (splat(static_cast<double>(first + k)) + iota) * h;
+        const vd x1 = (splat(static_cast<double>(first + k + lanes)) + iota) * h;
         // Positive normal and below 1: the midpoints are.
+        unsigned f0 = within(x0, 0x1p-1022, 0x1.fffffffffffffp-1);
+        unsigned f1 = within(x1, 0x1p-1022, 0x1.fffffffffffffp-1);
+        const dd l0 = log_dd(x0);
+        const dd l1 = log_dd(x1);
+        store(x + k, x0);
+        store(x + k + lanes, x1);
+        store(lx + k, decide(l0, f0));
+        store(lx + k + lanes, decide(l1, f1));
+        nf = collect(f0, k, fail, nf);
+        nf = collect(f1, k + lanes, fail, nf);
+    }
+    for (; k + lanes <= m; k += lanes) {
+        const vd xv = (splat(static_cast<double>(first + k)) + iota) * h;
         unsigned fine = within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
         store(x + k, xv);
         store(lx + k, decide(log_dd(xv), fine));
