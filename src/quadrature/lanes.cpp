@@ -31,13 +31,6 @@ vec load(const double* p, int r)
     return v;
 }
 
-vec at(const double* p)
-{
-    vec v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
-}
-
 void store(double* p, vec v, int r)
 {
     double d[lanes];
@@ -59,35 +52,6 @@ void add(const points& p, double h, const double* t, int r, double* s)
             sv = sv + term<vec>(tv, p.lx[k], p.v[k], p.x[k], h);
         store(s + g, sv, r - g);
     }
-}
-
-// A row alone: each lane a midpoint, the term's operations the same.
-double one(const points& p, double h, double t, double s)
-{
-    const vec tv = vec{} + t;
-    int k = 0;
-    for (; k + lanes <= p.m; k += lanes) {
-        double q[lanes];
-        const vec qv = term<vec, vec>(tv, at(p.lx + k), at(p.v + k), at(p.x + k), h);
-        __builtin_memcpy(q, &qv, sizeof q);
-        for (int l = 0; l < lanes; ++l)
-            s = s + q[l];
-    }
-    for (; k < p.m; ++k)
-        s = s + term(t, p.lx[k], p.v[k], p.x[k], h);
-    return s;
-}
-
-void terms(const points& p, double h, double t, double* q)
-{
-    const vec tv = vec{} + t;
-    int k = 0;
-    for (; k + lanes <= p.m; k += lanes) {
-        const vec qv = term<vec, vec>(tv, at(p.lx + k), at(p.v + k), at(p.x + k), h);
-        __builtin_memcpy(q + k, &qv, sizeof qv);
-    }
-    for (; k < p.m; ++k)
-        q[k] = term(t, p.lx[k], p.v[k], p.x[k], h);
 }
 
 }  // namespace zorvick::quadrature::ZORVICK_ISA

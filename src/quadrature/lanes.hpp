@@ -42,16 +42,11 @@ inline V term(V t, P lx, P v, P x, double h)
 
 // Each kernel set:
 //   width()  doubles per vector;
-//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order;
-//   one      the same for one row, its terms computed with midpoints in
-//            the lanes and added to s in order; returns the sum;
-//   terms    q[k] = term(t, x_k), midpoints in the lanes.
+//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order.
 #define ZORVICK_DECLARE_LANES(isa)                                           \
     namespace zorvick::quadrature::isa {                                    \
     int width();                                                             \
     void add(const points& p, double h, const double* t, int r, double* s); \
-    double one(const points& p, double h, double t, double s);              \
-    void terms(const points& p, double h, double t, double* q);             \
     }
 
 ZORVICK_DECLARE_LANES(sse2)

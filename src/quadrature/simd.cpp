@@ -15,6 +15,10 @@ void scalar_rows(const points& p, double h, const double* t, int r, double* s);
 
 void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f)
 {
+    if (r == 1 && f != libm::set::library) {
+        s[0] = libm::sum(f, h, first, m, t[0], s[0]);
+        return;
+    }
     if (f != libm::set::library) {
         double x[blk];
         double lx[blk];
@@ -44,45 +48,31 @@ void scalar_rows(const points& p, double h, const double* t, int r, double* s)
     }
 }
 
-void scalar_terms(const points& p, double h, double t, double* q)
+// One row's terms, each in the loop of its logarithm and sine.
+void row_terms(double h, std::int64_t first, int m, double t, double* q, libm::set f)
 {
-    for (int k = 0; k < p.m; ++k)
-        q[k] = term(t, p.lx[k], p.v[k], p.x[k], h);
-}
-
-// One row's terms, in pieces of blk midpoints.
-template <void (*row)(const points&, double, double, double*)>
-void piecewise_terms(double h, std::int64_t first, int m, double t, double* q, libm::set f)
-{
-    if (f == libm::set::library && row == scalar_terms) {
-        // each term in the loop of its logarithm and sine
-        each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
+    if (f != libm::set::library) {
+        libm::terms(f, h, first, m, t, q);
         return;
     }
-    for (int k = 0; k < m; k += blk) {
-        double x[blk];
-        double lx[blk];
-        double v[blk];
-        row(fill(x, lx, v, h, first + k, std::min(blk, m - k), f), h, t, q + k);
-    }
+    each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
 }
 
-template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*),
-          double (*one)(const points&, double, double, double), void (*row)(const points&, double, double, double*)>
+template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>
 kernel lanes()
 {
     return {width(),
             [](double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f) {
+                if (r == 1) {
+                    scalar_add(h, first, m, t, r, s, f);
+                    return;
+                }
                 double x[blk];
                 double lx[blk];
                 double v[blk];
-                const points p = fill(x, lx, v, h, first, m, f);
-                if (r == 1)
-                    s[0] = one(p, h, t[0], s[0]);
-                else
-                    rows(p, h, t, r, s);
+                rows(fill(x, lx, v, h, first, m, f), h, t, r, s);
             },
-            rows, piecewise_terms<row>};
+            rows, row_terms};
 }
 
 }  // namespace
@@ -91,15 +81,15 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::sse2:
-        return lanes<sse2::width, sse2::add, sse2::one, sse2::terms>();
+        return lanes<sse2::width, sse2::add>();
     case isa::avx2:
-        return lanes<avx2::width, avx2::add, avx2::one, avx2::terms>();
+        return lanes<avx2::width, avx2::add>();
     case isa::avx512:
-        return lanes<avx512::width, avx512::add, avx512::one, avx512::terms>();
+        return lanes<avx512::width, avx512::add>();
     case isa::scalar:
         break;
     }
-    return {1, scalar_add, scalar_rows, piecewise_terms<scalar_terms>};
+    return {1, scalar_add, scalar_rows, row_terms};
 }
 
 bool supported(isa set)

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "quadrature/lanes.hpp"
 #include "quadrature/libm/constants.hpp"
 #include "quadrature/libm/kernels.hpp"
 
@@ -14,7 +15,60 @@ namespace {
 // Values per call of a kernel, for the fail list on the stack.
 constexpr int piece = 256;
 
+// A row alone's terms q of the p ≤ piece midpoints from first, and s with
+// add[0 … na − 1] added: the kernel adds them while it computes the sines.
+double row_piece(set s, double h, std::int64_t first, int p, double t, double* q, const double* add, int na,
+                 double s0)
+{
+    double x[piece];
+    double lx[piece];
+#ifdef ZORVICK_FAST_LIBM
+    if (s == set::avx512) {
+        int fail[piece + 16];
+        const int nl = avx512::logs(h, first, p, x, lx, fail);
+        for (int i = 0; i < nl; ++i)
+            lx[fail[i]] = std::log(x[fail[i]]);
+        const avx512::added got = avx512::terms(x, lx, p, h, t, q, add, na, s0, fail);
+        for (int i = 0; i < got.failed; ++i) {
+            const int k = fail[i];
+            const double u = -lx[k];
+            q[k] = term(t, lx[k], u * std::sin(u), x[k], h);
+        }
+        return got.s;
+    }
+#endif
+    double v[piece];
+    evaluate(s, h, first, p, x, lx, v);
+    for (int k = 0; k < p; ++k)
+        q[k] = term(t, lx[k], v[k], x[k], h);
+    for (int k = 0; k < na; ++k)
+        s0 = s0 + add[k];
+    return s0;
+}
+
 }  // namespace
+
+void terms(set s, double h, std::int64_t first, int m, double t, double* q)
+{
+    for (int at = 0; at < m; at += piece)
+        row_piece(s, h, first + at, std::min(piece, m - at), t, q + at, nullptr, 0, 0.0);
+}
+
+double sum(set s, double h, std::int64_t first, int m, double t, double s0)
+{
+    // Each piece's terms are added during the next piece, the last ones here.
+    double q[2][piece];
+    int na = 0;
+    for (int at = 0; at < m; at += piece) {
+        const int p = std::min(piece, m - at);
+        s0 = row_piece(s, h, first + at, p, t, q[at / piece % 2], q[(at / piece + 1) % 2], na, s0);
+        na = p;
+    }
+    const double* last = q[(m - 1) / piece % 2];
+    for (int k = 0; k < na; ++k)
+        s0 = s0 + last[k];
+    return s0;
+}
 
 bool supported(set s)
 {

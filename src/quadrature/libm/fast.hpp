@@ -38,6 +38,12 @@ struct fallbacks {
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
                    double* sn = nullptr);
 
+// A row alone, its term (lanes.hpp) at the midpoints first … first + m − 1
+// from the shared part that evaluate gives, bit for bit: terms writes them
+// to q[0 … m − 1]; sum returns s with them added in increasing order.
+void terms(set s, double h, std::int64_t first, int m, double t, double* q);
+double sum(set s, double h, std::int64_t first, int m, double t, double s0);
+
 // The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and
 // below, as the logarithm kernel reckons it to choose its guard band.
 int binade_class(double y);

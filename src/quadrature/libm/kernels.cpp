@@ -14,6 +14,7 @@
 
 #include <immintrin.h>
 
+#include "quadrature/lanes.hpp"
 #include "quadrature/libm/constants.hpp"
 #include "quadrature/libm/kernels.hpp"
 
@@ -258,6 +259,35 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     for (; k < m; ++k)
         fail[nf++] = k;
     return nf;
+}
+
+added terms(const double* x, const double* lx, int m, double h, double t, double* q, const double* add, int na,
+            double s, int* fail)
+{
+    const vd tv = splat(t);
+    int nf = 0;
+    int k = 0;
+    int a = 0;
+    for (; k + lanes <= m; k += lanes) {
+        const vd l = load(lx + k);
+        const vd u = -l;
+        unsigned fine = within(u, 0x1p-1022, sin_umax);
+        const vd sn = decide(sin_dd(u), fine);
+        // The row's own operations, each rounded, in the order of term():
+        // only the intrinsics above fuse.
+        store(q + k, term<vd, vd>(tv, l, u * sn, load(x + k), h));
+        nf = collect(fine, k, fail, nf);
+        // The adds depend on each other alone: in this loop their latency
+        // hides behind the sine's work, which a loop of adds alone cannot.
+        if (a + lanes <= na)
+            for (int j = 0; j < lanes; ++j, ++a)
+                s = s + add[a];
+    }
+    for (; k < m; ++k)
+        fail[nf++] = k;
+    for (; a < na; ++a)
+        s = s + add[a];
+    return {s, nf};
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

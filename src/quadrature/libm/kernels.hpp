@@ -8,6 +8,10 @@
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
+//   terms  for a row alone, the sines and q[k] = term(t, lx[k], v[k], x[k], h)
+//          (lanes.hpp), and s + add[0] + … + add[na − 1], added in order,
+//          returned with the count of failed k: the terms of the piece
+//          before, added while this one is computed;
 // each wherever the rounding test decides: the indices of the other k go to
 // fail[0 … f − 1], in increasing order, and f is returned (fail holds
 // m + 16 entries);
@@ -22,6 +26,13 @@ namespace zorvick::quadrature::libm::avx512 {
 int width();
 int logs(double h, long long first, int m, double* x, double* lx, int* fail);
 int sines(const double* lx, int m, double* sn, double* v, int* fail);
+
+struct added {
+    double s;
+    int failed;
+};
+added terms(const double* x, const double* lx, int m, double h, double t, double* q, const double* add, int na,
+            double s, int* fail);
 void raw(const double* in, double* hi, double* lo, int m, bool sine);
 
 }  // namespace zorvick::quadrature::libm::avx512
