@@ -49,13 +49,15 @@ void scalar_rows(const points& p, double h, const double* t, int r, double* s)
 }
 
 // One row's terms, each in the loop of its logarithm and sine.
-void row_terms(double h, std::int64_t first, int m, double t, double* q, libm::set f)
+double row_terms(double h, std::int64_t first, int m, double t, double* q, const double* add, std::int64_t na,
+                 double s, libm::set f)
 {
-    if (f != libm::set::library) {
-        libm::terms(f, h, first, m, t, q);
-        return;
-    }
+    if (f != libm::set::library)
+        return libm::terms(f, h, first, m, t, q, add, na, s);
     each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
+    for (std::int64_t k = 0; k < na; ++k)
+        s = s + add[k];
+    return s;
 }
 
 template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>

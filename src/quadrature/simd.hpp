@@ -30,12 +30,14 @@ inline constexpr int blk = 256;
 //             logarithms and sines by the set f;
 //   add_rows  the midpoints p, whose shared part is computed already;
 //   terms     q[k] = term(t, x_k) for one row and the midpoints first …
-//             first + m − 1 (any m), shared part included.
+//             first + m − 1 (any m), shared part included; returns
+//             s + add[0] + … + add[na − 1], added in order alongside.
 struct kernel {
     int lanes;
     void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f);
     void (*add_rows)(const points& p, double h, const double* t, int r, double* s);
-    void (*terms)(double h, std::int64_t first, int m, double t, double* q, libm::set f);
+    double (*terms)(double h, std::int64_t first, int m, double t, double* q, const double* add, std::int64_t na,
+                    double s, libm::set f);
 };
 
 kernel kernel_for(isa set);

@@ -56,7 +56,7 @@ struct pass_state {
     std::int32_t nchunks;
     std::int32_t nslots;
     double* shared;                            // nslots × stride(r) × chunk
-    std::atomic<std::int32_t> ready[2 * most];  // chunk whose shared part a slot holds
+    std::atomic<std::int32_t> ready[4 * most];  // chunk whose shared part a slot holds
     std::atomic<std::int32_t> claim{0};         // next chunk to compute
     group groups[wmax];
     int ngroups;
@@ -114,29 +114,67 @@ void add_ready(pass_state& p, int g)
     }
 }
 
+// A row alone's chunk c, its terms into its slot.  Alone, a chunk's adds
+// are a chain of dependent operations that leaves the CPU idle; so the
+// thread takes the adding, if no one has it, with the ready chunks next in
+// order (at most two, one after the other in the ring), and adds them in
+// the loop of chunk c's sines.  Chunks it cannot take wait for the next
+// thread to start a chunk, or for a thread's plain add_ready (before it
+// waits for a slot, or when no chunk is left to claim).
+void row_chunk(pass_state& p, std::int32_t c)
+{
+    group& grp = p.groups[0];
+    std::int32_t f = 0;
+    std::int32_t to = 0;
+    if (!grp.adding.exchange(true)) {
+        f = grp.summed.load(std::memory_order_relaxed);
+        for (to = f; to < p.nchunks && to < f + 2 && (to == f || to % p.nslots != 0) &&
+                     p.ready[to % p.nslots].load(std::memory_order_acquire) == to;)
+            ++to;
+        if (to == f)
+            grp.adding.store(false);
+    }
+    const std::int64_t na = to > f ? std::int64_t{to - 1 - f} * p.chunk + chunk_size(p, to - 1) : 0;
+    const double s = p.k.terms(p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t[0], slot(p, c),
+                               na > 0 ? slot(p, f) : nullptr, na, na > 0 ? p.s[0] : 0.0, p.f);
+    if (to > f) {
+        p.s[0] = s;
+        grp.summed.store(to, std::memory_order_release);
+        grp.summed.notify_all();
+        grp.adding.store(false);
+    }
+    p.ready[c % p.nslots].store(c);
+}
+
 void work(pass_state& p)
 {
     for (;;) {
         const std::int32_t c = p.claim.fetch_add(1, std::memory_order_relaxed);
         if (c >= p.nchunks)
-            return;
+            break;
         // The slot is free once every group has added chunk c − nslots.  The
-        // lowest chunk not yet ready always has a free slot, so this ends.
+        // lowest chunk not yet ready always has a free slot, and the chunks
+        // below it are ready, so this ends.
         for (int g = 0; g < p.ngroups; ++g) {
             std::atomic<std::int32_t>& summed = p.groups[g].summed;
             for (std::int32_t at = summed.load(std::memory_order_acquire); at <= c - p.nslots;
-                 at = summed.load(std::memory_order_acquire))
+                 at = summed.load(std::memory_order_acquire)) {
+                add_ready(p, g);
                 summed.wait(at, std::memory_order_acquire);
+            }
+        }
+        if (p.r == 1) {
+            row_chunk(p, c);
+            continue;
         }
         double* q = slot(p, c);
-        if (p.r == 1)
-            p.k.terms(p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t[0], q, p.f);
-        else
-            fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.f);
+        fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.f);
         p.ready[c % p.nslots].store(c);
         for (int g = 0; g < p.ngroups; ++g)
             add_ready(p, g);
     }
+    for (int g = 0; g < p.ngroups; ++g)
+        add_ready(p, g);
 }
 
 void* helper(void* p)
@@ -160,8 +198,10 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
 {
     const kernel k = kernel_for(vector_set(r, how));
     const int workers = std::min(how.workers, most);
-    // Two slots per worker, and at most 4 MB of slots however many CPUs.
-    const std::int32_t nslots = 2 * workers;
+    // Two slots per worker, and at most 4 MB of slots however many CPUs.  A
+    // row alone's chunks are added while later ones are computed, so they
+    // hold their slots longer: four per worker.
+    const std::int32_t nslots = (r == 1 ? 4 : 2) * workers;
     const std::int32_t chunk = std::max(1, std::min(how.chunk, (1 << 19) / (3 * nslots)));
     const std::size_t doubles = std::size_t(nslots) * stride(r) * std::size_t(chunk);
     // malloc, not new: even the nothrow new reports failure by throwing and

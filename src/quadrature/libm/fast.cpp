@@ -48,10 +48,19 @@ double row_piece(set s, double h, std::int64_t first, int p, double t, double* q
 
 }  // namespace
 
-void terms(set s, double h, std::int64_t first, int m, double t, double* q)
+double terms(set s, double h, std::int64_t first, int m, double t, double* q, const double* add, std::int64_t na,
+             double s0)
 {
-    for (int at = 0; at < m; at += piece)
-        row_piece(s, h, first + at, std::min(piece, m - at), t, q + at, nullptr, 0, 0.0);
+    std::int64_t a = 0;
+    for (int at = 0; at < m; at += piece) {
+        const int p = std::min(piece, m - at);
+        const int now = static_cast<int>(std::min<std::int64_t>(2 * p, na - a));
+        s0 = row_piece(s, h, first + at, p, t, q + at, add + a, now, s0);
+        a += now;
+    }
+    for (; a < na; ++a)
+        s0 = s0 + add[a];
+    return s0;
 }
 
 double sum(set s, double h, std::int64_t first, int m, double t, double s0)

@@ -39,9 +39,12 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
                    double* sn = nullptr);
 
 // A row alone, its term (lanes.hpp) at the midpoints first … first + m − 1
-// from the shared part that evaluate gives, bit for bit: terms writes them
-// to q[0 … m − 1]; sum returns s with them added in increasing order.
-void terms(set s, double h, std::int64_t first, int m, double t, double* q);
+// from the shared part that evaluate gives, bit for bit.  terms writes them
+// to q[0 … m − 1], and returns s0 + add[0] + … + add[na − 1], added in
+// order while the terms are computed (na ≤ 2m hides every add); sum
+// returns s0 with the terms themselves added in increasing order.
+double terms(set s, double h, std::int64_t first, int m, double t, double* q, const double* add = nullptr,
+             std::int64_t na = 0, double s0 = 0.0);
 double sum(set s, double h, std::int64_t first, int m, double t, double s0);
 
 // The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and
