@@ -69,6 +69,15 @@ unsigned within(vd a, double lo, double hi)
 }
 
 vd splat(double d) { return vd{} + d; }
+vi min(vi a, long long b) { return a < b ? a : vi{} + b; }
+vi max(vi a, long long b) { return a > b ? a : vi{} + b; }
+vi abs(vi a) { return a < 0 ? -a : a; }
+// −v in the lanes of m.
+vd flip(vd v, __mmask8 m)
+{
+    return _mm512_castsi512_pd(_mm512_mask_xor_epi64(_mm512_castpd_si512(v), m, _mm512_castpd_si512(v),
+                                                     _mm512_set1_epi64(0x8000000000000000LL)));
+}
 vi bits(vd v) { return __builtin_bit_cast(vi, v); }
 vd real(vi v) { return __builtin_bit_cast(vd, v); }
 vd load(const double* p)
@@ -122,13 +131,12 @@ constexpr double two52 = 0x1p52;
     const vd hi = ah + a;
     const vd bb = hi - ah;
     const vd he = (ah - (hi - bb)) + (a - bb);
-    const vd lo = (((e * ln2_lo + lookup(log_t_lo, j)) + ahe) + he) + (((ae - 0.5 * sl) + w) + tail);
-    // The guard band by the binade of |ln x| below 1: 1022 − the biased
-    // exponent, within 0 … 15.
-    const vi b0 = 1022 - ((bits(hi) >> 52) & 0x7ff);
-    const vi b1 = b0 & ~(b0 >> 63);       // max(b0, 0)
-    const vi over = 15 - b1;
-    return {hi, lo, lookup16(log_width, b1 + (over & (over >> 63)))};  // min(b1, 15)
+    const vd lo = ((fma(e, splat(ln2_lo), lookup(log_t_lo, j)) + ahe) + he) + ((fma(splat(-0.5), sl, ae) + w) + tail);
+    // The guard band by the binade of |ln x| below 1: 1022 − E for the
+    // biased exponent E, within 0 … 15.  hi < 0, so the arithmetic shift
+    // gives E − 2048.
+    const vi bin = -1026 - (bits(hi) >> 52);
+    return {hi, lo, lookup16(log_width, min(max(bin, 0), 15))};
 }
 
 // sin u for 0 < u ≤ sin_umax.
@@ -153,27 +161,25 @@ constexpr double two52 = 0x1p52;
     const vd ps = fma(fma(splat(sin_p[3]), z2, splat(sin_p[2])), z4, fma(splat(sin_p[1]), z2, splat(sin_p[0])));
     // sin z = zh + (zl·(1 − z²/2) + z³·P(z²))
     const vd z3 = zh * z2;
-    const vd sl = (zl - (0.5 * z2) * zl) + (z3 * ps + z3 * sin_p0_lo);
+    const vd half = 0.5 * z2;
+    const vd sl = fma(-half, zl, zl) + fma(z3, ps, z3 * sin_p0_lo);
     const vd pc = fma(fma(splat(cos_p[3]), z2, splat(cos_p[2])), z4, fma(splat(cos_p[1]), z2, splat(cos_p[0])));
     // cos z = 1 − z²/2 + z⁴·P(z²), z² = z2 + z2l exactly to 2⁻¹⁰⁶
     const vd z2l = fma(zh, zh, -z2) + 2.0 * (zh * zl);
-    const vd half = 0.5 * z2;
     const vd ch = 1.0 - half;
-    const vd cl = (((1.0 - ch) - half) - 0.5 * z2l) + (z2 * z2) * pc;
+    const vd cl = fma(z4, pc, fma(splat(-0.5), z2l, (1.0 - ch) - half));
 
     // (S, C) = (sin, cos) of jπ/32, turned by the quadrant q: q = 1 gives
     // (C, −S), q = 2 (−S, −C), q = 3 (−C, S).
     const vi j = kb & 15;
-    const vi q = (kb >> 4) & 3;
-    const vi swap = -(q & 1);
-    const vi fs = ((q >> 1) & 1) << 63;
-    const vi fc = ((q ^ (q >> 1)) & 1) << 63;
-    const vi s0h = bits(lookup16(sin_hi, j)), s0l = bits(lookup16(sin_lo, j));
-    const vi c0h = bits(lookup16(cos_hi, j)), c0l = bits(lookup16(cos_lo, j));
-    const vd sh = real(((s0h & ~swap) | (c0h & swap)) ^ fs);
-    const vd sll = real(((s0l & ~swap) | (c0l & swap)) ^ fs);
-    const vd chh = real(((c0h & ~swap) | (s0h & swap)) ^ fc);
-    const vd cll = real(((c0l & ~swap) | (s0l & swap)) ^ fc);
+    const __mmask8 odd = _mm512_test_epi64_mask(kb, _mm512_set1_epi64(16));   // q = 1, 3
+    const __mmask8 neg = _mm512_test_epi64_mask(kb, _mm512_set1_epi64(32));   // q = 2, 3
+    const vd s0h = lookup16(sin_hi, j), s0l = lookup16(sin_lo, j);
+    const vd c0h = lookup16(cos_hi, j), c0l = lookup16(cos_lo, j);
+    const vd sh = flip(_mm512_mask_blend_pd(odd, s0h, c0h), neg);
+    const vd sll = flip(_mm512_mask_blend_pd(odd, s0l, c0l), neg);
+    const vd chh = flip(_mm512_mask_blend_pd(odd, c0h, s0h), neg ^ odd);
+    const vd cll = flip(_mm512_mask_blend_pd(odd, c0l, s0l), neg ^ odd);
 
     // S·cos z + C·sin z; |S·cos z| has the larger exponent, or S = 0.
     const vd p = sh * ch;
@@ -182,12 +188,11 @@ constexpr double two52 = 0x1p52;
     const vd ge = fma(chh, zh, -g);
     const vd hi = p + g;
     const vd he = (p - hi) + g;
-    const vd lo = ((he + (pe + ge)) + (sh * cl + sll * ch)) + (chh * sl + cll * zh);
+    const vd lo = ((he + (pe + ge)) + fma(sh, cl, sll * ch)) + fma(chh, sl, cll * zh);
     // The guard band by the distance c·π/32 of u from the nearest multiple
-    // of π, c = min(k mod 32, 32 − k mod 32), 16 as 15.
-    const vi c32 = kb & 31;
-    const vi c = c32 ^ ((c32 ^ (32 - c32)) & -(c32 >> 4));  // 32 − c32 for c32 ≥ 16
-    return {hi, lo, lookup16(sin_width, c - (c >> 4))};
+    // of π, c = min(k mod 32, 32 − k mod 32) = 16 − |k mod 32 − 16|, 16 as 15.
+    const vi c = 16 - abs((kb & 31) - 16);
+    return {hi, lo, lookup16(sin_width, min(c, 15))};
 }
 
 // Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
