@@ -47,10 +47,10 @@ alignas(64) inline constexpr double log_q[9] = {
     0x1.745d1745d1746p-4,
 };
 
-// Sine: π/32 = pi32_1 + pi32_2 + pi32_3 (pi32_1 of 44 bits), and 32/π.
+// Sine: π/32 = pi32_1 + pi32_2 + pi32_3 (pi32_1 and pi32_2 of 44 bits), and 32/π.
 inline constexpr double pi32_1 = 0x1.921fb54442e00p-4;
-inline constexpr double pi32_2 = -0x1.cf72cece675d2p-49;
-inline constexpr double pi32_3 = 0x1.b839a252049c1p-108;
+inline constexpr double pi32_2 = -0x1.cf72cece67600p-49;
+inline constexpr double pi32_3 = 0x1.701b839a25205p-96;
 inline constexpr double inv_pi32 = 0x1.45f306dc9c883p+3;
 // The largest u taken, below the limit of an exact reduction (k = u·32/π
 // < 512) and above that of the midpoints (31·ln 2).

@@ -147,14 +147,12 @@ constexpr double two52 = 0x1p52;
     const vi kb = bits(kr);  // k in the low bits
     const vd k = kr - round;
     // z = u − k·π/32 as zh + zl: the first step is exact (k·pi32_1 has at
-    // most 53 bits and the difference is representable), the second adds
-    // k·pi32_2 with its exact error.
+    // most 53 bits and the difference is representable), k·pi32_2 is exact
+    // too, and |z1| ≥ |k·pi32_2| makes the second step a Fast2Sum.
     const vd z1 = fma(-k, splat(pi32_1), u);
     const vd t = k * pi32_2;
-    const vd te = fma(k, splat(pi32_2), -t);
     const vd zh = z1 - t;
-    const vd zb = zh - z1;
-    const vd zl = (((z1 - (zh - zb)) + (-t - zb)) - te) - k * pi32_3;
+    const vd zl = ((z1 - zh) - t) - k * pi32_3;
 
     const vd z2 = zh * zh;
     const vd z4 = z2 * z2;
