@@ -7,8 +7,8 @@ hexadecimal doubles.
     src/quadrature/libm/constants.py [FILE]    (default constants.hpp beside it)
 
 Logarithm.  x = 2^e·m with m in [1, 2); the top five fraction bits j of m pick
-a bucket, and for j ≥ 13 (m ≥ 1.40625) y = m/2 and e + 1, so that y lies in
-[0.703125, 1.40625).  c_j is the double nearest 1/y at the bucket's centre,
+a bucket, and for j ≥ 16 (m ≥ 1.5) y = m/2 and e + 1, so that y lies in
+[0.75, 1.5), as the instructions that split a double give them.  c_j is the double nearest 1/y at the bucket's centre,
 except c_31 = 1 (y in [0.984375, 1)), so that near x = 1 nothing cancels.
 y·c_j = 1 + r + r₂ exactly (r = fl(y·c) − 1 by Sterbenz, r₂ by one FMA),
 |r| ≤ 2⁻⁶, and
@@ -129,7 +129,7 @@ def log_tables():
     for j in range(32):
         lo = 1 + mp.mpf(j) / 32
         hi = 1 + mp.mpf(j + 1) / 32
-        if j >= 13:
+        if j >= 16:
             lo, hi = lo / 2, hi / 2
         cj = 1.0 if j == 31 else dbl(2 / (lo + hi))
         h, l = dd(-mp.log(mp.mpf(cj)))

@@ -88,17 +88,17 @@ vd load(const double* p)
 }
 void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
 
-constexpr double two52 = 0x1p52;
 
 // ln x for a positive normal x (constants.py derives the steps and bounds).
 [[gnu::always_inline]] inline dd log_dd(vd x)
 {
-    const vi b = bits(x);
-    const vi j = (b >> 47) & 31;
-    const vi up = (j + 19) >> 5;  // 1 for j ≥ 13: y = m/2
-    const vd y = real(((b & 0xfffffffffffffLL) | 0x3ff0000000000000LL) - (up << 52));
-    // The exponent, biased, as a double by the 2⁵² trick: exact.
-    const vd e = real((((b >> 52) & 0x7ff) + up) | 0x4330000000000000LL) - (two52 + 1023.0);
+    // x = 2^e·y with y in [0.75, 1.5): y = m/2 and e + 1 for m ≥ 1.5.
+    const vi j = (bits(x) >> 47) & 31;
+    // (The all-lanes masked forms: GCC 12's plain ones warn of an
+    // uninitialised operand.)
+    const vd y = _mm512_mask_getmant_pd(x, 0xff, x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src);
+    const vd e0 = _mm512_mask_getexp_pd(x, 0xff, x);
+    const vd e = _mm512_mask_add_pd(e0, _mm512_cmp_pd_mask(y, splat(1.0), _CMP_LT_OQ), e0, splat(1.0));
     const vd c = lookup(log_c, j);
     // y·c = 1 + r + pl exactly: pl is the product's error, and p − 1 is
     // exact for p in [1/2, 2].
