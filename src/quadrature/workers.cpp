@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -18,8 +19,8 @@ namespace {
 // Most threads for one pass.
 constexpr int most = 256;
 
-// The rows of one vector, with the chunks added to their sums so far; a
-// cache line each, as different threads add for different groups.
+// The rows of one group (a vector or less), with the chunks added to their
+// sums so far; a cache line each, as different threads add for different groups.
 struct alignas(64) group {
     std::atomic<std::int32_t> summed{0};
     std::atomic<bool> adding{false};
@@ -59,6 +60,7 @@ struct pass_state {
     std::atomic<std::int32_t> ready[4 * most];  // chunk whose shared part a slot holds
     std::atomic<std::int32_t> claim{0};         // next chunk to compute
     group groups[wmax];
+    int width;  // rows a group
     int ngroups;
     double* s;  // rows of a group are touched only by the thread adding for it
 };
@@ -91,8 +93,8 @@ points shared_part(const pass_state& p, std::int32_t c)
 void add_ready(pass_state& p, int g)
 {
     group& grp = p.groups[g];
-    const int first = g * p.k.lanes;
-    const int rows = std::min(p.k.lanes, p.r - first);
+    const int first = g * p.width;
+    const int rows = std::min(p.width, p.r - first);
     while (!grp.adding.exchange(true)) {
         std::int32_t f = grp.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
@@ -210,9 +212,16 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
         static_cast<double*>(std::malloc(doubles * sizeof(double))), std::free);
     if (!shared)
         return false;
+    // A group's rows are added by one thread at a time, and their divisions
+    // are most of the cost: so at least as many groups as workers where
+    // the rows allow, each at most a vector (the kernels give the rows past
+    // the last full vector the narrowest vectors that hold them).
+    // A power of two: 6 rows as 4 + 2, whose divisions take 24 cycles a
+    // midpoint, not 3 + 3 in two vectors of four, which take 32.
+    const int width = std::min(k.lanes, static_cast<int>(std::bit_ceil(unsigned((r + workers - 1) / workers))));
     pass_state p{t, r, k, how.libm, 1.0 / static_cast<double>(n), n, chunk,
                  static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, shared.get(), {}, {}, {},
-                 (r + k.lanes - 1) / k.lanes, s};
+                 width, (r + width - 1) / width, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "quadrature/lanes.hpp"
 #include "quadrature/libm/fast.hpp"
 
 namespace zorvick::quadrature::libm {
@@ -77,6 +78,42 @@ TEST(Libm, IsTheLibraryWhereFaultsWouldShow)
                     << p.what << std::hexfloat << ": sin " << u;
                 EXPECT_EQ(std::bit_cast<std::uint64_t>(v[k]), std::bit_cast<std::uint64_t>(u * su)) << p.what;
             }
+        }
+    }
+}
+
+// A row alone's terms, and the adds the kernel carries along: none, as
+// many as the terms, twice as many (all in its loop), and more than it can
+// take there; pieces not a multiple of the lanes.
+TEST(Libm, RowTermsAndTheirAddsAreTheDefinitions)
+{
+    struct row_case {
+        int m;
+        int na;
+    };
+    const double h = 0x1p-20;
+    const double t = 0.5;
+    for (const set f : {set::library, set::avx512}) {
+        if (!supported(f))
+            continue;
+        for (const row_case c : {row_case{5, 0}, row_case{256, 256}, row_case{300, 600}, row_case{40, 1000}}) {
+            std::vector<double> x(c.m), lx(c.m), v(c.m), q(c.m), add(c.na);
+            evaluate(set::library, h, 777, c.m, x.data(), lx.data(), v.data());
+            double want = 1.0;
+            for (int k = 0; k < c.na; ++k) {
+                add[k] = 1.0 / (k + 3.0);
+                want = want + add[k];
+            }
+            const double got = terms(f, h, 777, c.m, t, q.data(), add.data(), c.na, 1.0);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(want)) << c.m << ", " << c.na;
+            double s = 0.0;
+            for (int k = 0; k < c.m; ++k) {
+                const double qk = term(t, lx[k], v[k], x[k], h);
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(q[k]), std::bit_cast<std::uint64_t>(qk)) << k;
+                s = s + qk;
+            }
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(sum(f, h, 777, c.m, t, 0.0)), std::bit_cast<std::uint64_t>(s))
+                << c.m;
         }
     }
 }
