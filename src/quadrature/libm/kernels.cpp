@@ -127,10 +127,10 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     const vd th = lookup(log_t_hi, j);
     const vd ah = k + th;
     const vd ahe = (k - ah) + th;
-    // ah + a, either larger: Knuth's two-sum.
+    // ah + a by Fast2Sum: |ah| ≥ 0.28 where e ≠ 0, and where e = 0 either
+    // c = 1 and ah = 0, or |ah| = |ln c| > 2⁻⁶ > |a|.
     const vd hi = ah + a;
-    const vd bb = hi - ah;
-    const vd he = (ah - (hi - bb)) + (a - bb);
+    const vd he = a - (hi - ah);
     const vd lo = ((fma(e, splat(ln2_lo), lookup(log_t_lo, j)) + ahe) + he) + ((fma(splat(-0.5), sl, ae) + w) + tail);
     // The guard band by the binade of |ln x| below 1: 1022 − E for the
     // biased exponent E, within 0 … 15.  hi < 0, so the arithmetic shift
