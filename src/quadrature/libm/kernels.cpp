@@ -282,9 +282,10 @@ added terms(const double* x, const double* lx, int m, double h, double t, double
         nf = collect(fine, k, fail, nf);
         // The adds depend on each other alone: in this loop their latency
         // hides behind the sine's work, which a loop of adds alone cannot.
-        // Sixteen a step take fewer cycles than the sines of eight, and let
-        // twice as many adds as terms be added.
-        if (a + 2 * lanes <= na)
+        // Sixteen a step, where there are more adds than terms, take about
+        // as many cycles as the sines of eight; otherwise eight, spread
+        // over the whole loop.
+        if (na > m && a + 2 * lanes <= na)
             for (int j = 0; j < 2 * lanes; ++j, ++a)
                 s = s + add[a];
         else if (a + lanes <= na)
