@@ -15,10 +15,6 @@ void scalar_rows(const points& p, double h, const double* t, int r, double* s);
 
 void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f)
 {
-    if (r == 1 && f != libm::set::library) {
-        s[0] = libm::sum(f, h, first, m, t[0], s[0]);
-        return;
-    }
     if (f != libm::set::library) {
         double x[blk];
         double lx[blk];
