@@ -39,9 +39,8 @@ void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
     // h = 1/n and the midpoints (k − ½)·h are exact binary fractions for
     // every power of two n ≤ 2³⁰, so they accumulate no error.
     const double h = 1.0 / static_cast<double>(n);
-    if (r == 1 && how.libm != libm::set::library) {
-        // in one call, which adds each piece's terms while computing the next
-        s[0] = libm::sum(how.libm, h, 0, n, t[0], 0.0);
+    if (r <= libm::most_rows && how.libm != libm::set::library) {
+        libm::sum(how.libm, h, 0, n, t, r, s);
         return;
     }
     const kernel k = kernel_for(vector_set(r, how));

@@ -17,7 +17,8 @@ inline constexpr int wmax = 64;
 // than `inline_below` points run on the calling thread; larger ones are
 // shared by `workers` threads in chunks of `chunk` midpoints.  `simd` is
 // the kernel set for passes of two or more rows, and for a row alone when
-// `libm` is a fast set (otherwise a row alone runs the scalar loop);
+// `libm` is a fast set (otherwise a row alone runs the scalar loop), except
+// for passes of up to libm::most_rows rows with a fast `libm`;
 // `window` (1 … wmax) is the number of consecutive rows of a table in
 // step, and `libm` the set that computes the library's logarithms and sines.
 struct plan {

@@ -14,9 +14,9 @@ namespace zorvick::quadrature {
 // scalar computes each midpoint's logarithm and sine and then every row's
 // term in one loop, so that the rows' divisions overlap the library calls;
 // the vector sets compute the shared part for a block of midpoints first,
-// then the rows in vector lanes.  A row alone with the fast logarithm and
-// sine has its terms computed in the sine's loop, whatever the set
-// (libm::sum, libm::terms).
+// then the rows in vector lanes.  A row alone, or up to libm::most_rows
+// rows, with the fast logarithm and sine have their terms computed in the
+// sine's loop, whatever the set (libm::sum, libm::terms).
 enum class isa { scalar, sse2, avx2, avx512 };
 
 // Midpoints per call of a kernel: small enough for the stack and the L1

@@ -15,10 +15,11 @@ namespace {
 // Values per call of a kernel, for the fail list on the stack.
 constexpr int piece = 256;
 
-// A row alone's terms q of the p ≤ piece midpoints from first, and s with
-// add[0 … na − 1] added: the kernel adds them while it computes the sines.
-double row_piece(set s, double h, std::int64_t first, int p, double t, double* q, const double* add, int na,
-                 double s0)
+// The rows' terms q[j·qs + k] of the p ≤ piece midpoints from first, and
+// s0 with add[0 … na − 1] added: the kernel adds them while it computes the
+// sines.
+double row_piece(set s, double h, std::int64_t first, int p, const double* t, int r, double* q, std::size_t qs,
+                 const double* add, int na, double s0)
 {
     double x[piece];
     double lx[piece];
@@ -28,22 +29,41 @@ double row_piece(set s, double h, std::int64_t first, int p, double t, double* q
         const int nl = avx512::logs(h, first, p, x, lx, fail);
         for (int i = 0; i < nl; ++i)
             lx[fail[i]] = std::log(x[fail[i]]);
-        const avx512::added got = avx512::terms(x, lx, p, h, t, q, add, na, s0, fail);
+        const avx512::added got =
+            avx512::terms(x, lx, p, h, t, r, q, static_cast<long>(qs), add, na, s0, fail);
         for (int i = 0; i < got.failed; ++i) {
             const int k = fail[i];
             const double u = -lx[k];
-            q[k] = term(t, lx[k], u * std::sin(u), x[k], h);
+            const double v = u * std::sin(u);
+            for (int j = 0; j < r; ++j)
+                q[j * qs + k] = term(t[j], lx[k], v, x[k], h);
         }
         return got.s;
     }
 #endif
     double v[piece];
     evaluate(s, h, first, p, x, lx, v);
-    for (int k = 0; k < p; ++k)
-        q[k] = term(t, lx[k], v[k], x[k], h);
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < p; ++k)
+            q[j * qs + k] = term(t[j], lx[k], v[k], x[k], h);
     for (int k = 0; k < na; ++k)
         s0 = s0 + add[k];
     return s0;
+}
+
+// The chains of w rows side by side: each add waits for the one before in
+// its own row only.
+template <int w>
+void add_side(const double* q, std::size_t qs, int m, double* s)
+{
+    double a[w];
+    for (int j = 0; j < w; ++j)
+        a[j] = s[j];
+    for (int k = 0; k < m; ++k)
+        for (int j = 0; j < w; ++j)
+            a[j] = a[j] + q[j * qs + k];
+    for (int j = 0; j < w; ++j)
+        s[j] = a[j];
 }
 
 }  // namespace
@@ -55,7 +75,7 @@ double terms(set s, double h, std::int64_t first, int m, double t, double* q, co
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
         const int now = static_cast<int>(std::min<std::int64_t>(2 * p, na - a));
-        s0 = row_piece(s, h, first + at, p, t, q + at, add + a, now, s0);
+        s0 = row_piece(s, h, first + at, p, &t, 1, q + at, 0, add + a, now, s0);
         a += now;
     }
     for (; a < na; ++a)
@@ -63,20 +83,54 @@ double terms(set s, double h, std::int64_t first, int m, double t, double* q, co
     return s0;
 }
 
-double sum(set s, double h, std::int64_t first, int m, double t, double s0)
+void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs)
 {
-    // Each piece's terms are added during the next piece, the last ones here.
+    for (int at = 0; at < m; at += piece)
+        row_piece(s, h, first + at, std::min(piece, m - at), t, r, q + at, qs, nullptr, 0, 0.0);
+}
+
+void add(const double* q, std::size_t qs, int m, int r, double* s)
+{
+    int j = 0;
+    for (; j + 8 <= r; j += 8)
+        add_side<8>(q + j * qs, qs, m, s + j);
+    switch (r - j) {
+    case 7: add_side<7>(q + j * qs, qs, m, s + j); break;
+    case 6: add_side<6>(q + j * qs, qs, m, s + j); break;
+    case 5: add_side<5>(q + j * qs, qs, m, s + j); break;
+    case 4: add_side<4>(q + j * qs, qs, m, s + j); break;
+    case 3: add_side<3>(q + j * qs, qs, m, s + j); break;
+    case 2: add_side<2>(q + j * qs, qs, m, s + j); break;
+    case 1: add_side<1>(q + j * qs, qs, m, s + j); break;
+    default: break;
+    }
+}
+
+void sum(set s, double h, std::int64_t first, int m, const double* t, int r, double* s0)
+{
+    if (r > 1) {
+        double q[most_rows * piece];
+        for (int at = 0; at < m; at += piece) {
+            const int p = std::min(piece, m - at);
+            row_piece(s, h, first + at, p, t, r, q, piece, nullptr, 0, 0.0);
+            add(q, piece, p, r, s0);
+        }
+        return;
+    }
+    // A row alone: each piece's terms are added during the next piece, the
+    // last ones here.
     double q[2][piece];
+    double sj = s0[0];
     int na = 0;
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
-        s0 = row_piece(s, h, first + at, p, t, q[at / piece % 2], q[(at / piece + 1) % 2], na, s0);
+        sj = row_piece(s, h, first + at, p, t, 1, q[at / piece % 2], 0, q[(at / piece + 1) % 2], na, sj);
         na = p;
     }
     const double* last = q[(m - 1) / piece % 2];
     for (int k = 0; k < na; ++k)
-        s0 = s0 + last[k];
-    return s0;
+        sj = sj + last[k];
+    s0[0] = sj;
 }
 
 bool supported(set s)

@@ -10,6 +10,7 @@
 // library's bit for bit; the slow tests check it for every midpoint of
 // every pass.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace zorvick::quadrature::libm {
@@ -38,14 +39,24 @@ struct fallbacks {
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
                    double* sn = nullptr);
 
-// A row alone, its term (lanes.hpp) at the midpoints first … first + m − 1
-// from the shared part that evaluate gives, bit for bit.  terms writes them
-// to q[0 … m − 1], and returns s0 + add[0] + … + add[na − 1], added in
-// order while the terms are computed (na ≤ 2m hides every add); sum
-// returns s0 with the terms themselves added in increasing order.
+// Most rows whose terms are computed in the loop of their sines (below):
+// with more, the divisions outlast the sines' work (workers.cpp).
+inline constexpr int most_rows = 3;
+
+// Rows' terms (lanes.hpp) at the midpoints first … first + m − 1 from the
+// shared part that evaluate gives, bit for bit, computed in the loop of
+// the sines, where the divisions overlap the sines' work.  For a row alone,
+// terms writes them to q[0 … m − 1] and returns s0 + add[0] + … +
+// add[na − 1], added in order while the terms are computed (na ≤ 2m hides
+// every add); for the rows t[0 … r − 1], r ≤ most_rows, it writes row j's
+// to q[j·qs …].  add adds them, s[j] = s[j] + q[j·qs + k] for k = 0 … m − 1
+// in order, the rows' chains side by side; sum adds each row's terms to
+// s[j] in increasing order.
 double terms(set s, double h, std::int64_t first, int m, double t, double* q, const double* add = nullptr,
              std::int64_t na = 0, double s0 = 0.0);
-double sum(set s, double h, std::int64_t first, int m, double t, double s0);
+void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs);
+void add(const double* q, std::size_t qs, int m, int r, double* s);
+void sum(set f, double h, std::int64_t first, int m, const double* t, int r, double* s);
 
 // The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and
 // below, as the logarithm kernel reckons it to choose its guard band.

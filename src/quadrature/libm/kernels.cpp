@@ -205,6 +205,50 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     return up;
 }
 
+// The loop of terms(), for a row alone (r = 1 known here: its t stays in a
+// register) or for several rows.
+template <bool alone>
+[[gnu::always_inline]] inline added rows(const double* x, const double* lx, int m, double h, const double* t, int r,
+                                         double* q, long qs, const double* add, int na, double s, int* fail)
+{
+    if constexpr (alone)
+        r = 1;
+    int nf = 0;
+    int k = 0;
+    int a = 0;
+    for (; k + lanes <= m; k += lanes) {
+        const vd l = load(lx + k);
+        const vd u = -l;
+        unsigned fine = within(u, 0x1p-1022, sin_umax);
+        const vd sn = decide(sin_dd(u), fine);
+        const vd v = u * sn;
+        const vd xv = load(x + k);
+        // Each row's own operations, each rounded, in the order of term():
+        // only the intrinsics above fuse.  The divider works beside the
+        // sine's multiplies and adds here, where a separate loop over the
+        // rows would leave it to run alone.
+        for (int j = 0; j < r; ++j)
+            store(q + j * qs + k, term<vd, vd>(splat(t[j]), l, v, xv, h));
+        nf = collect(fine, k, fail, nf);
+        // The adds depend on each other alone: in this loop their latency
+        // hides behind the sine's work, which a loop of adds alone cannot.
+        // Sixteen a step, where there are more adds than terms, take about
+        // as many cycles as the sines of eight; otherwise eight, spread
+        // over the whole loop.
+        if (na > m && a + 2 * lanes <= na)
+            for (int j = 0; j < 2 * lanes; ++j, ++a)
+                s = s + add[a];
+        else if (a + lanes <= na)
+            for (int j = 0; j < lanes; ++j, ++a)
+                s = s + add[a];
+    }
+    for (; k < m; ++k)
+        fail[nf++] = k;
+    for (; a < na; ++a)
+        s = s + add[a];
+    return {s, nf};
+}
+
 }  // namespace
 
 int width() { return lanes; }
@@ -264,39 +308,11 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     return nf;
 }
 
-added terms(const double* x, const double* lx, int m, double h, double t, double* q, const double* add, int na,
-            double s, int* fail)
+added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
+            const double* add, int na, double s, int* fail)
 {
-    const vd tv = splat(t);
-    int nf = 0;
-    int k = 0;
-    int a = 0;
-    for (; k + lanes <= m; k += lanes) {
-        const vd l = load(lx + k);
-        const vd u = -l;
-        unsigned fine = within(u, 0x1p-1022, sin_umax);
-        const vd sn = decide(sin_dd(u), fine);
-        // The row's own operations, each rounded, in the order of term():
-        // only the intrinsics above fuse.
-        store(q + k, term<vd, vd>(tv, l, u * sn, load(x + k), h));
-        nf = collect(fine, k, fail, nf);
-        // The adds depend on each other alone: in this loop their latency
-        // hides behind the sine's work, which a loop of adds alone cannot.
-        // Sixteen a step, where there are more adds than terms, take about
-        // as many cycles as the sines of eight; otherwise eight, spread
-        // over the whole loop.
-        if (na > m && a + 2 * lanes <= na)
-            for (int j = 0; j < 2 * lanes; ++j, ++a)
-                s = s + add[a];
-        else if (a + lanes <= na)
-            for (int j = 0; j < lanes; ++j, ++a)
-                s = s + add[a];
-    }
-    for (; k < m; ++k)
-        fail[nf++] = k;
-    for (; a < na; ++a)
-        s = s + add[a];
-    return {s, nf};
+    return r == 1 ? rows<true>(x, lx, m, h, t, r, q, qs, add, na, s, fail)
+                  : rows<false>(x, lx, m, h, t, r, q, qs, add, na, s, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

@@ -8,9 +8,10 @@
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
-//   terms  for a row alone, the sines and q[k] = term(t, lx[k], v[k], x[k], h)
-//          (lanes.hpp), and s + add[0] + … + add[na − 1], added in order,
-//          returned with the count of failed k: the terms of the piece
+//   terms  the sines and, for the rows j = 0 … r − 1,
+//          q[j·qs + k] = term(t[j], lx[k], v[k], x[k], h) (lanes.hpp), and
+//          s + add[0] + … + add[na − 1], added in order, returned with the
+//          count of failed k: for a row alone, the terms of the piece
 //          before, added while this one is computed;
 // each wherever the rounding test decides: the indices of the other k go to
 // fail[0 … f − 1], in increasing order, and f is returned (fail holds
@@ -31,8 +32,8 @@ struct added {
     double s;
     int failed;
 };
-added terms(const double* x, const double* lx, int m, double h, double t, double* q, const double* add, int na,
-            double s, int* fail);
+added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
+            const double* add, int na, double s, int* fail);
 void raw(const double* in, double* hi, double* lo, int m, bool sine);
 
 }  // namespace zorvick::quadrature::libm::avx512

@@ -112,9 +112,42 @@ TEST(Libm, RowTermsAndTheirAddsAreTheDefinitions)
                 EXPECT_EQ(std::bit_cast<std::uint64_t>(q[k]), std::bit_cast<std::uint64_t>(qk)) << k;
                 s = s + qk;
             }
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(sum(f, h, 777, c.m, t, 0.0)), std::bit_cast<std::uint64_t>(s))
-                << c.m;
+            double got_s = 0.0;
+            sum(f, h, 777, c.m, &t, 1, &got_s);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(got_s), std::bit_cast<std::uint64_t>(s)) << c.m;
         }
+    }
+}
+
+// Rows side by side: each row's terms in its own stretch of q, and each
+// row's sum its own chain, whatever the count of rows and of midpoints.
+TEST(Libm, TermsOfRowsSideBySideAreEachRowsOwn)
+{
+    const double h = 0x1p-20;
+    const double ts[most_rows] = {0.5, -1.0, 3.0};
+    for (const set f : {set::library, set::avx512}) {
+        if (!supported(f))
+            continue;
+        for (int r = 2; r <= most_rows; ++r)
+            for (const int m : {5, 300, 600}) {
+                std::vector<double> x(m), lx(m), v(m), q(std::size_t(r) * m);
+                evaluate(set::library, h, 777, m, x.data(), lx.data(), v.data());
+                terms(f, h, 777, m, ts, r, q.data(), std::size_t(m));
+                double got[most_rows] = {1.0, 1.0, 1.0};
+                sum(f, h, 777, m, ts, r, got);
+                for (int j = 0; j < r; ++j) {
+                    double want = 1.0;
+                    for (int k = 0; k < m; ++k) {
+                        const double qk = term(ts[j], lx[k], v[k], x[k], h);
+                        EXPECT_EQ(std::bit_cast<std::uint64_t>(q[std::size_t(j) * m + k]),
+                                  std::bit_cast<std::uint64_t>(qk))
+                            << "row " << j << " of " << r << ", k = " << k;
+                        want = want + qk;
+                    }
+                    EXPECT_EQ(std::bit_cast<std::uint64_t>(got[j]), std::bit_cast<std::uint64_t>(want))
+                        << "row " << j << " of " << r << ", m = " << m;
+                }
+            }
     }
 }
 
