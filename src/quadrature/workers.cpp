@@ -46,10 +46,12 @@ struct alignas(64) group {
 // divisions, and adding them is one add a midpoint.  (Adding a row alone
 // from the shared part made the t = 0 row of "0 1 2" 8 percent slower than
 // it was before rows were evaluated together.)  So do up to three rows with
-// the fast logarithm and sine, whose adds are chains side by side: on 2
-// Intel cores two rows at 2²⁵ points took 0.23 s so against 0.36 s in
-// vectors of rows, three 0.34 s against 0.36 s, and four 0.38 s against
-// 0.36 s, where the divisions no longer fit beside the sines.
+// the fast logarithm and sine, whose adds are chains side by side, and the
+// first two of a larger pass, whose other rows go in vectors from the
+// shared part the slot holds after them: on 2 Intel cores, passes of 2, 4,
+// 7 and 16 rows at 2²⁵ points took 0.23, 0.34, 0.50 and 0.88 s so against
+// 0.36, 0.36, 0.55 and 0.92 s in vectors of rows alone.  More rows in the
+// sine's loop outlast its work: four took 0.38 s.
 struct pass_state {
     const double* t;
     int r;
@@ -60,6 +62,7 @@ struct pass_state {
     std::int32_t chunk;
     std::int32_t nchunks;
     std::int32_t nslots;
+    int nq;                                    // leading rows whose terms a slot holds
     std::size_t stride;                        // doubles a slot holds per midpoint
     double* shared;                            // nslots × stride × chunk
     std::atomic<std::int32_t> ready[4 * most];  // chunk whose shared part a slot holds
@@ -75,9 +78,14 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
     return static_cast<std::int32_t>(std::min<std::int64_t>(p.chunk, p.n - std::int64_t{c} * p.chunk));
 }
 
-// Whether the slots hold the rows' terms (stride r), rather than x, ln x and
-// u·sin u (stride 3).
-bool holds_terms(int r, libm::set f) { return r == 1 || (f != libm::set::library && r <= libm::most_rows); }
+// The leading rows whose terms the slots hold, computed in the loop of
+// their sines; then x, ln x and u·sin u for the other rows, if any.
+int terms_held(int r, libm::set f)
+{
+    if (f == libm::set::library)
+        return r == 1 ? 1 : 0;
+    return r <= libm::most_rows ? r : libm::lead_rows;
+}
 
 double* slot(const pass_state& p, std::int32_t c)
 {
@@ -86,8 +94,23 @@ double* slot(const pass_state& p, std::int32_t c)
 
 points shared_part(const pass_state& p, std::int32_t c)
 {
-    const double* q = slot(p, c);
+    const double* q = slot(p, c) + std::size_t(p.nq) * std::size_t(p.chunk);
     return {q, q + p.chunk, q + 2 * p.chunk, chunk_size(p, c)};
+}
+
+// The rows of group g: the held rows first, as one group, then the others
+// in groups of width.
+struct rows_of {
+    int first;
+    int count;
+};
+
+rows_of group_rows(const pass_state& p, int g)
+{
+    if (p.nq > 0 && g == 0)
+        return {0, p.nq};
+    const int first = p.nq + (g - (p.nq > 0 ? 1 : 0)) * p.width;
+    return {first, std::min(p.width, p.r - first)};
 }
 
 // Adds the ready chunks to the sums of group g, in order.  A chunk that
@@ -98,8 +121,7 @@ points shared_part(const pass_state& p, std::int32_t c)
 void add_ready(pass_state& p, int g)
 {
     group& grp = p.groups[g];
-    const int first = g * p.width;
-    const int rows = std::min(p.width, p.r - first);
+    const rows_of rows = group_rows(p, g);
     while (!grp.adding.exchange(true)) {
         std::int32_t f = grp.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
@@ -109,10 +131,10 @@ void add_ready(pass_state& p, int g)
                 for (std::int32_t j = 0, m = chunk_size(p, f); j < m; ++j)
                     s = s + q[j];
                 p.s[0] = s;
-            } else if (holds_terms(p.r, p.f)) {
-                libm::add(slot(p, f), std::size_t(p.chunk), chunk_size(p, f), p.r, p.s);
+            } else if (rows.first < p.nq) {
+                libm::add(slot(p, f), std::size_t(p.chunk), chunk_size(p, f), p.nq, p.s);
             } else {
-                p.k.add_rows(shared_part(p, f), p.h, p.t + first, rows, p.s + first);
+                p.k.add_rows(shared_part(p, f), p.h, p.t + rows.first, rows.count, p.s + rows.first);
             }
             grp.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
             grp.summed.notify_all();
@@ -177,10 +199,15 @@ void work(pass_state& p)
             continue;
         }
         double* q = slot(p, c);
-        if (holds_terms(p.r, p.f))
-            libm::terms(p.f, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.t, p.r, q, std::size_t(p.chunk));
+        double* x = q + std::size_t(p.nq) * std::size_t(p.chunk);
+        const std::int64_t first = std::int64_t{c} * p.chunk;
+        if (p.nq == p.r)
+            libm::terms(p.f, p.h, first, chunk_size(p, c), p.t, p.r, q, std::size_t(p.chunk));
+        else if (p.nq > 0)
+            libm::terms(p.f, p.h, first, chunk_size(p, c), p.t, p.nq, q, std::size_t(p.chunk),
+                        {x, x + p.chunk, x + 2 * p.chunk});
         else
-            fill(q, q + p.chunk, q + 2 * p.chunk, p.h, std::int64_t{c} * p.chunk, chunk_size(p, c), p.f);
+            fill(x, x + p.chunk, x + 2 * p.chunk, p.h, first, chunk_size(p, c), p.f);
         p.ready[c % p.nslots].store(c);
         for (int g = 0; g < p.ngroups; ++g)
             add_ready(p, g);
@@ -214,7 +241,8 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // row alone's chunks are added while later ones are computed, so they
     // hold their slots longer: four per worker.
     const std::int32_t nslots = (r == 1 ? 4 : 2) * workers;
-    const std::size_t stride = holds_terms(r, how.libm) ? std::size_t(r) : 3;
+    const int nq = terms_held(r, how.libm);
+    const std::size_t stride = std::size_t(nq) + (r > nq ? 3 : 0);
     const std::int32_t chunk =
         std::max(1, std::min(how.chunk, (1 << 19) / (std::max(3, static_cast<int>(stride)) * nslots)));
     const std::size_t doubles = std::size_t(nslots) * stride * std::size_t(chunk);
@@ -230,13 +258,15 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // the last full vector the narrowest vectors that hold them).
     // A power of two: 6 rows as 4 + 2, whose divisions take 24 cycles a
     // midpoint, not 3 + 3 in two vectors of four, which take 32.
-    // Slots of terms are added by one group, the rows' chains side by side.
-    const int width = holds_terms(r, how.libm)
-                          ? r
-                          : std::min(k.lanes, static_cast<int>(std::bit_ceil(unsigned((r + workers - 1) / workers))));
+    // The held rows' terms are added by one group, their chains side by
+    // side.  No group narrower than two lanes, which take the divider as
+    // long as one.
+    const int rest = r - nq;
+    const int width = std::min(k.lanes, std::max(nq > 0 ? 2 : 1, static_cast<int>(std::bit_ceil(
+                                                                    unsigned((rest + workers - 1) / workers)))));
     pass_state p{t, r, k, how.libm, 1.0 / static_cast<double>(n), n, chunk,
-                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, stride, shared.get(), {}, {}, {},
-                 width, (r + width - 1) / width, s};
+                 static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, nq, stride, shared.get(), {}, {}, {},
+                 width, (nq > 0 ? 1 : 0) + (rest + width - 1) / width, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
 

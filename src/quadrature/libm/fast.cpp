@@ -15,14 +15,18 @@ namespace {
 // Values per call of a kernel, for the fail list on the stack.
 constexpr int piece = 256;
 
-// The rows' terms q[j·qs + k] of the p ≤ piece midpoints from first, and
-// s0 with add[0 … na − 1] added: the kernel adds them while it computes the
-// sines.
+// The rows' terms q[j·qs + k] of the p ≤ piece midpoints from first, the
+// shared part into out unless its x is null, and s0 with add[0 … na − 1]
+// added: the kernel adds them while it computes the sines.
 double row_piece(set s, double h, std::int64_t first, int p, const double* t, int r, double* q, std::size_t qs,
-                 const double* add, int na, double s0)
+                 part out, const double* add, int na, double s0)
 {
-    double x[piece];
-    double lx[piece];
+    double xb[piece];
+    double lxb[piece];
+    double vb[piece];
+    double* x = out.x != nullptr ? out.x : xb;
+    double* lx = out.x != nullptr ? out.lx : lxb;
+    double* vo = out.x != nullptr ? out.v : nullptr;
 #ifdef ZORVICK_FAST_LIBM
     if (s == set::avx512) {
         int fail[piece + 16];
@@ -30,18 +34,20 @@ double row_piece(set s, double h, std::int64_t first, int p, const double* t, in
         for (int i = 0; i < nl; ++i)
             lx[fail[i]] = std::log(x[fail[i]]);
         const avx512::added got =
-            avx512::terms(x, lx, p, h, t, r, q, static_cast<long>(qs), add, na, s0, fail);
+            avx512::terms(x, lx, p, h, t, r, q, static_cast<long>(qs), vo, add, na, s0, fail);
         for (int i = 0; i < got.failed; ++i) {
             const int k = fail[i];
             const double u = -lx[k];
             const double v = u * std::sin(u);
+            if (vo != nullptr)
+                vo[k] = v;
             for (int j = 0; j < r; ++j)
                 q[j * qs + k] = term(t[j], lx[k], v, x[k], h);
         }
         return got.s;
     }
 #endif
-    double v[piece];
+    double* v = vo != nullptr ? vo : vb;
     evaluate(s, h, first, p, x, lx, v);
     for (int j = 0; j < r; ++j)
         for (int k = 0; k < p; ++k)
@@ -75,7 +81,7 @@ double terms(set s, double h, std::int64_t first, int m, double t, double* q, co
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
         const int now = static_cast<int>(std::min<std::int64_t>(2 * p, na - a));
-        s0 = row_piece(s, h, first + at, p, &t, 1, q + at, 0, add + a, now, s0);
+        s0 = row_piece(s, h, first + at, p, &t, 1, q + at, 0, {}, add + a, now, s0);
         a += now;
     }
     for (; a < na; ++a)
@@ -83,10 +89,12 @@ double terms(set s, double h, std::int64_t first, int m, double t, double* q, co
     return s0;
 }
 
-void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs)
+void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs, part out)
 {
-    for (int at = 0; at < m; at += piece)
-        row_piece(s, h, first + at, std::min(piece, m - at), t, r, q + at, qs, nullptr, 0, 0.0);
+    for (int at = 0; at < m; at += piece) {
+        const part o = out.x != nullptr ? part{out.x + at, out.lx + at, out.v + at} : part{};
+        row_piece(s, h, first + at, std::min(piece, m - at), t, r, q + at, qs, o, nullptr, 0, 0.0);
+    }
 }
 
 void add(const double* q, std::size_t qs, int m, int r, double* s)
@@ -112,7 +120,7 @@ void sum(set s, double h, std::int64_t first, int m, const double* t, int r, dou
         double q[most_rows * piece];
         for (int at = 0; at < m; at += piece) {
             const int p = std::min(piece, m - at);
-            row_piece(s, h, first + at, p, t, r, q, piece, nullptr, 0, 0.0);
+            row_piece(s, h, first + at, p, t, r, q, piece, {}, nullptr, 0, 0.0);
             add(q, piece, p, r, s0);
         }
         return;
@@ -124,7 +132,7 @@ void sum(set s, double h, std::int64_t first, int m, const double* t, int r, dou
     int na = 0;
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
-        sj = row_piece(s, h, first + at, p, t, 1, q[at / piece % 2], 0, q[(at / piece + 1) % 2], na, sj);
+        sj = row_piece(s, h, first + at, p, t, 1, q[at / piece % 2], 0, {}, q[(at / piece + 1) % 2], na, sj);
         na = p;
     }
     const double* last = q[(m - 1) / piece % 2];

@@ -40,8 +40,18 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
                    double* sn = nullptr);
 
 // Most rows whose terms are computed in the loop of their sines (below):
-// with more, the divisions outlast the sines' work (workers.cpp).
+// with more, the divisions outlast the sines' work (workers.cpp).  Of a
+// pass with more rows, the first lead_rows are, and the others are
+// computed from the shared part in vectors of rows.
 inline constexpr int most_rows = 3;
+inline constexpr int lead_rows = 2;
+
+// Where the shared part goes, when it is wanted beside the terms.
+struct part {
+    double* x;
+    double* lx;
+    double* v;
+};
 
 // Rows' terms (lanes.hpp) at the midpoints first … first + m − 1 from the
 // shared part that evaluate gives, bit for bit, computed in the loop of
@@ -49,12 +59,14 @@ inline constexpr int most_rows = 3;
 // terms writes them to q[0 … m − 1] and returns s0 + add[0] + … +
 // add[na − 1], added in order while the terms are computed (na ≤ 2m hides
 // every add); for the rows t[0 … r − 1], r ≤ most_rows, it writes row j's
-// to q[j·qs …].  add adds them, s[j] = s[j] + q[j·qs + k] for k = 0 … m − 1
+// to q[j·qs …], and the shared part to out unless out.x is null.  add
+// adds them, s[j] = s[j] + q[j·qs + k] for k = 0 … m − 1
 // in order, the rows' chains side by side; sum adds each row's terms to
 // s[j] in increasing order.
 double terms(set s, double h, std::int64_t first, int m, double t, double* q, const double* add = nullptr,
              std::int64_t na = 0, double s0 = 0.0);
-void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs);
+void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs,
+           part out = {});
 void add(const double* q, std::size_t qs, int m, int r, double* s);
 void sum(set f, double h, std::int64_t first, int m, const double* t, int r, double* s);
 

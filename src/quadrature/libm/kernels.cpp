@@ -209,7 +209,8 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
 // register) or for several rows.
 template <bool alone>
 [[gnu::always_inline]] inline added rows(const double* x, const double* lx, int m, double h, const double* t, int r,
-                                         double* q, long qs, const double* add, int na, double s, int* fail)
+                                         double* q, long qs, double* vo, const double* add, int na, double s,
+                                         int* fail)
 {
     if constexpr (alone)
         r = 1;
@@ -223,6 +224,8 @@ template <bool alone>
         const vd sn = decide(sin_dd(u), fine);
         const vd v = u * sn;
         const vd xv = load(x + k);
+        if (!alone && vo != nullptr)
+            store(vo + k, v);
         // Each row's own operations, each rounded, in the order of term():
         // only the intrinsics above fuse.  The divider works beside the
         // sine's multiplies and adds here, where a separate loop over the
@@ -309,10 +312,10 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
 }
 
 added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
-            const double* add, int na, double s, int* fail)
+            double* v, const double* add, int na, double s, int* fail)
 {
-    return r == 1 ? rows<true>(x, lx, m, h, t, r, q, qs, add, na, s, fail)
-                  : rows<false>(x, lx, m, h, t, r, q, qs, add, na, s, fail);
+    return r == 1 && v == nullptr ? rows<true>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail)
+                                  : rows<false>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

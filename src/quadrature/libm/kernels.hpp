@@ -9,7 +9,8 @@
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
 //   terms  the sines and, for the rows j = 0 … r − 1,
-//          q[j·qs + k] = term(t[j], lx[k], v[k], x[k], h) (lanes.hpp), and
+//          q[j·qs + k] = term(t[j], lx[k], v[k], x[k], h) (lanes.hpp), v[k]
+//          too unless v is null, and
 //          s + add[0] + … + add[na − 1], added in order, returned with the
 //          count of failed k: for a row alone, the terms of the piece
 //          before, added while this one is computed;
@@ -33,7 +34,7 @@ struct added {
     int failed;
 };
 added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
-            const double* add, int na, double s, int* fail);
+            double* v, const double* add, int na, double s, int* fail);
 void raw(const double* in, double* hi, double* lo, int m, bool sine);
 
 }  // namespace zorvick::quadrature::libm::avx512
