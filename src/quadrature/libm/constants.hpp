@@ -93,26 +93,35 @@ alignas(64) inline constexpr double cos_p[4] = {
 
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½, 15 for
-// 15 and beyond), b = 0 … 15:
+// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½),
+// b = 0 … 31:
 //   0.00537, 0.008, 0.014, 0.0264, 0.0075, 0.005, 0.00362, 0.003
 //   0.00225, 0.00212, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
+//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
+//   0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002, 0.002
 // Sine, by the distance class c of u (c·π/32 from the nearest multiple of
-// π; 16 reads 15), c = 0 … 15:
+// π), c = 0 … 16:
 //   0.00325, 0.031, 0.031, 0.0301, 0.0162, 0.016, 0.00887, 0.00887
 //   0.00975, 0.00912, 0.00912, 0.00787, 0.00587, 0.0055, 0.004, 0.00362
+//   0.00237
+// log_width by the biased exponent E of hi mod 16 (the widest band of the
+// binades 1022 − E that share a slot), sin_width by k mod 32.
 alignas(64) inline constexpr double log_width[16] = {
-    0x1.e04189374bc6ap-60, 0x1.4624dd2f1a9fcp-59, 0x1.05604189374bcp-58, 0x1.d020c49ba5e35p-58,
-    0x1.35c28f5c28f5cp-59, 0x1.c7ae147ae147bp-60, 0x1.6d916872b020cp-60, 0x1.449ba5e353f7dp-60,
-    0x1.1374bc6a7ef9ep-60, 0x1.0b4395810624ep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
-    0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60, 0x1.03126e978d4fep-60,
+    0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60,
+    0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60,
+    0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60, 0x1.35c28f5c28f5cp-59, 0x1.d020c49ba5e35p-58,
+    0x1.05604189374bcp-58, 0x1.4624dd2f1a9fcp-59, 0x1.e04189374bc6ap-60, 0x1.e04189374bc6ap-60,
 };
 
-alignas(64) inline constexpr double sin_width[16] = {
+alignas(64) inline constexpr double sin_width[32] = {
     0x1.54fdf3b645a1dp-60, 0x1.0df3b645a1cacp-57, 0x1.0df3b645a1cacp-57, 0x1.06c8b43958106p-57,
     0x1.2a3d70a3d70a4p-58, 0x1.2624dd2f1a9fcp-58, 0x1.62d0e56041893p-59, 0x1.62d0e56041893p-59,
     0x1.7f7ced916872bp-59, 0x1.6b020c49ba5e3p-59, 0x1.6b020c49ba5e3p-59, 0x1.420c49ba5e354p-59,
     0x1.0083126e978d5p-59, 0x1.e872b020c49bap-60, 0x1.8624dd2f1a9fcp-60, 0x1.6d916872b020cp-60,
+    0x1.1ba5e353f7ceep-60, 0x1.6d916872b020cp-60, 0x1.8624dd2f1a9fcp-60, 0x1.e872b020c49bap-60,
+    0x1.0083126e978d5p-59, 0x1.420c49ba5e354p-59, 0x1.6b020c49ba5e3p-59, 0x1.6b020c49ba5e3p-59,
+    0x1.7f7ced916872bp-59, 0x1.62d0e56041893p-59, 0x1.62d0e56041893p-59, 0x1.2624dd2f1a9fcp-58,
+    0x1.2a3d70a3d70a4p-58, 0x1.06c8b43958106p-57, 0x1.0df3b645a1cacp-57, 0x1.0df3b645a1cacp-57,
 };
 
 

@@ -203,15 +203,20 @@ def main():
     ts, tc = sin_truncation(ps, p0lo, pc)
     assert tl < mp.mpf(2) ** -66 and ts < mp.mpf(2) ** -66 and tc < mp.mpf(2) ** -66
     flog, fsin = measured(here)
-    # The kernels look the bands up among 16: binades 15 and beyond share
-    # the last, and the sine's distance class 16 reads 15.
-    glog = [band(f) for f in flog[:15]] + [band(max(flog[15:]))]
-    gsin = [band(f) for f in fsin[:15]] + [band(max(fsin[15:]))]
+    glog = [band(f) for f in flog]
+    gsin = [band(f) for f in fsin]
+    # The logarithm's kernel looks its band up by the low four bits of the
+    # biased exponent E of hi, one instruction: slot E mod 16 takes the
+    # widest band of every binade class 1022 − E (clamped to 0 … 31) that
+    # shares it.  The sine's looks its band up by k mod 32, whose distance
+    # class is min(k mod 32, 32 − k mod 32).
+    slog = [max(glog[min(max(1022 - e, 0), 31)] for e in range(2048) if e % 16 == i) for i in range(16)]
+    ssin = [gsin[min(i, 32 - i)] for i in range(32)]
     # In units of 2^e ≤ |hi| < 2^(e+1): an ulp is 2^(e−52), and the error
     # bound eps·|hi| is below 2·eps·2^e.
     ulp = mp.mpf(2) ** -52
-    wlog = [dbl(2 * eps + g * ulp) for g in glog]
-    wsin = [dbl(2 * eps + g * ulp) for g in gsin]
+    wlog = [dbl(2 * eps + g * ulp) for g in slog]
+    wsin = [dbl(2 * eps + g * ulp) for g in ssin]
 
     with open(out, "w") as f:
         f.write(f"""#pragma once
@@ -244,12 +249,14 @@ inline constexpr double sin_umax = 25.0;
 {array("cos_p", pc)}
 // The rounding test's half-width, in units of the power of two 2^e ≤ |hi|:
 // the error bound 2⁻⁶²·|hi| < 2⁻⁶¹·2^e plus the guard band G ulp (2^(e−52)).
-// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½, 15 for
-// 15 and beyond), b = 0 … 15:
+// Logarithm, by the binade b of |ln x| below 1 (0 for |ln x| ≥ ½),
+// b = 0 … 31:
 {wrapped(glog)}
 // Sine, by the distance class c of u (c·π/32 from the nearest multiple of
-// π; 16 reads 15), c = 0 … 15:
+// π), c = 0 … 16:
 {wrapped(gsin)}
+// log_width by the biased exponent E of hi mod 16 (the widest band of the
+// binades 1022 − E that share a slot), sin_width by k mod 32.
 {array("log_width", wlog)}
 {array("sin_width", wsin)}
 

@@ -69,9 +69,6 @@ unsigned within(vd a, double lo, double hi)
 }
 
 vd splat(double d) { return vd{} + d; }
-vi min(vi a, long long b) { return a < b ? a : vi{} + b; }
-vi max(vi a, long long b) { return a > b ? a : vi{} + b; }
-vi abs(vi a) { return a < 0 ? -a : a; }
 // −v in the lanes of m.
 vd flip(vd v, __mmask8 m)
 {
@@ -97,8 +94,11 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     // (The all-lanes masked forms: GCC 12's plain ones warn of an
     // uninitialised operand.)
     const vd y = _mm512_mask_getmant_pd(x, 0xff, x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src);
-    const vd e0 = _mm512_mask_getexp_pd(x, 0xff, x);
-    const vd e = _mm512_mask_add_pd(e0, _mm512_cmp_pd_mask(y, splat(1.0), _CMP_LT_OQ), e0, splat(1.0));
+    // e = ⌊log₂(x·4/3)⌋.  With c = fl(4/3) = 4/3 − 2⁻⁵²/3, fl(x·c) reaches
+    // 2^(e+1) exactly from x = 1.5·2^e on (there x·c = 2^(e+1) − 2^(e−53),
+    // a tie that rounds to the even 2^(e+1)) and stays below it for the
+    // double before (x·c = 2^(e+1) − 1.83·2^(e−52)).
+    const vd e = _mm512_mask_getexp_pd(x, 0xff, x * splat(4.0 / 3.0));
     const vd c = lookup(log_c, j);
     // y·c = 1 + r + pl exactly: pl is the product's error, and p − 1 is
     // exact for p in [1/2, 2].
@@ -132,11 +132,10 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     const vd hi = ah + a;
     const vd he = a - (hi - ah);
     const vd lo = ((fma(e, splat(ln2_lo), lookup(log_t_lo, j)) + ahe) + he) + ((fma(splat(-0.5), sl, ae) + w) + tail);
-    // The guard band by the binade of |ln x| below 1: 1022 − E for the
-    // biased exponent E, within 0 … 15.  hi < 0, so the arithmetic shift
-    // gives E − 2048.
-    const vi bin = -1026 - (bits(hi) >> 52);
-    return {hi, lo, lookup16(log_width, min(max(bin, 0), 15))};
+    // The guard band by the binade of |ln x| below 1, 1022 − E for the
+    // biased exponent E of hi: the permute reads the low four bits of E,
+    // and log_width holds the widest band of the binades that share them.
+    return {hi, lo, lookup16(log_width, bits(hi) >> 52)};
 }
 
 // sin u for 0 < u ≤ sin_umax.
@@ -188,9 +187,8 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     const vd he = (p - hi) + g;
     const vd lo = ((he + (pe + ge)) + fma(sh, cl, sll * ch)) + fma(chh, sl, cll * zh);
     // The guard band by the distance c·π/32 of u from the nearest multiple
-    // of π, c = min(k mod 32, 32 − k mod 32) = 16 − |k mod 32 − 16|, 16 as 15.
-    const vi c = 16 - abs((kb & 31) - 16);
-    return {hi, lo, lookup16(sin_width, min(c, 15))};
+    // of π, c = min(k mod 32, 32 − k mod 32): sin_width is by k mod 32.
+    return {hi, lo, lookup(sin_width, kb)};
 }
 
 // Ziv's test: when hi + (lo ± d) round alike, no rounding midpoint lies
@@ -259,6 +257,12 @@ int width() { return lanes; }
 int logs(double h, long long first, int m, double* x, double* lx, int* fail)
 {
     const vd iota = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
+    // Positive normal and below 1, as the midpoints are: checked lane by
+    // lane only where the first or the last is not (the products are
+    // monotonic in k).
+    const double lo = (static_cast<double>(first) + 0.5) * h;
+    const double hi = (static_cast<double>(first + m) - 0.5) * h;
+    const bool inside = lo >= 0x1p-1022 && hi <= 0x1.fffffffffffffp-1;
     int nf = 0;
     int k = 0;
     // Two vectors a step: their long chains of dependent operations
@@ -268,9 +272,8 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail)
         // below 2³¹, h a power of two.
         const vd x0 = (splat(static_cast<double>(first + k)) + iota) * h;
         const vd x1 = (splat(static_cast<double>(first + k + lanes)) + iota) * h;
-        // Positive normal and below 1: the midpoints are.
-        unsigned f0 = within(x0, 0x1p-1022, 0x1.fffffffffffffp-1);
-        unsigned f1 = within(x1, 0x1p-1022, 0x1.fffffffffffffp-1);
+        unsigned f0 = inside ? 0xffu : within(x0, 0x1p-1022, 0x1.fffffffffffffp-1);
+        unsigned f1 = inside ? 0xffu : within(x1, 0x1p-1022, 0x1.fffffffffffffp-1);
         const dd l0 = log_dd(x0);
         const dd l1 = log_dd(x1);
         store(x + k, x0);
@@ -282,7 +285,7 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail)
     }
     for (; k + lanes <= m; k += lanes) {
         const vd xv = (splat(static_cast<double>(first + k)) + iota) * h;
-        unsigned fine = within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
+        unsigned fine = inside ? 0xffu : within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
         store(x + k, xv);
         store(lx + k, decide(log_dd(xv), fine));
         nf = collect(fine, k, fail, nf);
