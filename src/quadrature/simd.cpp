@@ -68,10 +68,10 @@ kernel lanes()
                 double x[blk];
                 double lx[blk];
                 double v[blk];
-                if (f != libm::set::library && r > libm::lead_rows) {
+                if (f != libm::set::library && r > libm::most_rows) {
                     // the lead rows' divisions beside the sines
-                    constexpr int l = libm::lead_rows;
-                    double q[l * blk];
+                    const int l = libm::lead(r);
+                    double q[libm::most_rows * blk];
                     libm::terms(f, h, first, m, t, l, q, blk, {x, lx, v});
                     libm::add(q, blk, m, l, s);
                     rows({x, lx, v, m}, h, t + l, r - l, s + l);

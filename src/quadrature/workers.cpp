@@ -84,7 +84,7 @@ int terms_held(int r, libm::set f)
 {
     if (f == libm::set::library)
         return r == 1 ? 1 : 0;
-    return r <= libm::most_rows ? r : libm::lead_rows;
+    return libm::lead(r);
 }
 
 double* slot(const pass_state& p, std::int32_t c)
@@ -256,13 +256,15 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // are most of the cost: so at least as many groups as workers where
     // the rows allow, each at most a vector (the kernels give the rows past
     // the last full vector the narrowest vectors that hold them).
-    // A power of two: 6 rows as 4 + 2, whose divisions take 24 cycles a
-    // midpoint, not 3 + 3 in two vectors of four, which take 32.
-    // The held rows' terms are added by one group, their chains side by
-    // side.  No group narrower than two lanes, which take the divider as
-    // long as one.
+    // A power of two, no more than rest / workers: 6 rows as 2 + 2 + 2 or
+    // 4 + 2, whose divisions take 24 cycles a midpoint, not 3 + 3 in two
+    // vectors of four, which take 32; 9 as 4 + 4 + 1, not 8 + 1, which
+    // leaves one thread adding the 8 while the other waits ("3 3.0001 11"
+    // on 2 CPUs: 0.69 s against 0.79 s).  The held rows' terms are added by
+    // one group, their chains side by side; beside them, no group narrower
+    // than two lanes, which take the divider as long as one.
     const int rest = r - nq;
-    const int width = std::min(k.lanes, std::max(nq > 0 ? 2 : 1, static_cast<int>(std::bit_ceil(
+    const int width = std::min(k.lanes, std::max(nq > 0 ? 2 : 1, static_cast<int>(std::bit_floor(
                                                                     unsigned((rest + workers - 1) / workers)))));
     pass_state p{t, r, k, how.libm, 1.0 / static_cast<double>(n), n, chunk,
                  static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, nq, stride, shared.get(), {}, {}, {},

@@ -41,10 +41,11 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
 
 // Most rows whose terms are computed in the loop of their sines (below):
 // with more, the divisions outlast the sines' work (workers.cpp).  Of a
-// pass with more rows, the first lead_rows are, and the others are
-// computed from the shared part in vectors of rows.
+// pass of r rows, the first lead(r) are, and the others are computed from
+// the shared part in vectors of rows.  (Three leading rows where the others
+// would be odd were slower on one CPU, for 5, 7 and 11 rows.)
 inline constexpr int most_rows = 3;
-inline constexpr int lead_rows = 2;
+constexpr int lead(int r) { return r <= most_rows ? r : 2; }
 
 // Where the shared part goes, when it is wanted beside the terms.
 struct part {
