@@ -38,6 +38,29 @@ void shared_part(benchmark::State& state)
     state.counters["sin fallback"] = static_cast<double>(sines) / static_cast<double>(values);
 }
 
+// The terms of r rows computed in the sine's loop, per midpoint: each row
+// adds two divisions.
+void rows_in_the_sine_loop(benchmark::State& state)
+{
+    const auto s = zorvick::quadrature::libm::fastest();
+    const int r = static_cast<int>(state.range(0));
+    constexpr std::int64_t n = 1 << 20;
+    constexpr int m = 256;
+    const double t[zorvick::quadrature::libm::most_rows] = {3.0, 3.0001, 3.0002};
+    double q[zorvick::quadrature::libm::most_rows * m];
+    std::int64_t first = 0, values = 0;
+    for (auto _ : state) {
+        zorvick::quadrature::libm::terms(s, 1.0 / n, first, m, t, r, q, m);
+        benchmark::DoNotOptimize(q);
+        values += m;
+        first = (first + m) % n;
+    }
+    state.counters["time/midpoint"] = benchmark::Counter(static_cast<double>(values), benchmark::Counter::kIsRate |
+                                                                                          benchmark::Counter::kInvert);
+}
+
+BENCHMARK(rows_in_the_sine_loop)->ArgName("rows")->DenseRange(1, zorvick::quadrature::libm::most_rows);
+
 BENCHMARK(shared_part)->ArgName("set")->Arg(static_cast<int>(set::library))->Arg(static_cast<int>(set::avx512));
 
 }  // namespace

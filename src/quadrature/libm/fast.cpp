@@ -10,16 +10,20 @@
 
 namespace zorvick::quadrature::libm {
 
+#ifdef ZORVICK_FAST_LIBM
+static_assert(most_rows <= avx512::most_rows);
+#endif
+
 namespace {
 
 // Values per call of a kernel, for the fail list on the stack.
 constexpr int piece = 256;
 
 // The rows' terms q[j·qs + k] of the p ≤ piece midpoints from first, the
-// shared part into out unless its x is null, and s0 with add[0 … na − 1]
-// added: the kernel adds them while it computes the sines.
-double row_piece(set s, double h, std::int64_t first, int p, const double* t, int r, double* q, std::size_t qs,
-                 part out, const double* add, int na, double s0)
+// shared part into out unless its x is null, and s0[j] with add[j·qs + i],
+// i = 0 … na − 1, added: the kernel adds them while it computes the sines.
+void row_piece(set s, double h, std::int64_t first, int p, const double* t, int r, double* q, std::size_t qs,
+               part out, const double* add, int na, double* s0)
 {
     double xb[piece];
     double lxb[piece];
@@ -33,9 +37,8 @@ double row_piece(set s, double h, std::int64_t first, int p, const double* t, in
         const int nl = avx512::logs(h, first, p, x, lx, fail);
         for (int i = 0; i < nl; ++i)
             lx[fail[i]] = std::log(x[fail[i]]);
-        const avx512::added got =
-            avx512::terms(x, lx, p, h, t, r, q, static_cast<long>(qs), vo, add, na, s0, fail);
-        for (int i = 0; i < got.failed; ++i) {
+        const int ns = avx512::terms(x, lx, p, h, t, r, q, static_cast<long>(qs), vo, add, na, s0, fail);
+        for (int i = 0; i < ns; ++i) {
             const int k = fail[i];
             const double u = -lx[k];
             const double v = u * std::sin(u);
@@ -44,7 +47,7 @@ double row_piece(set s, double h, std::int64_t first, int p, const double* t, in
             for (int j = 0; j < r; ++j)
                 q[j * qs + k] = term(t[j], lx[k], v, x[k], h);
         }
-        return got.s;
+        return;
     }
 #endif
     double* v = vo != nullptr ? vo : vb;
@@ -52,9 +55,9 @@ double row_piece(set s, double h, std::int64_t first, int p, const double* t, in
     for (int j = 0; j < r; ++j)
         for (int k = 0; k < p; ++k)
             q[j * qs + k] = term(t[j], lx[k], v[k], x[k], h);
-    for (int k = 0; k < na; ++k)
-        s0 = s0 + add[k];
-    return s0;
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < na; ++k)
+            s0[j] = s0[j] + add[j * qs + k];
 }
 
 // The chains of w rows side by side: each add waits for the one before in
@@ -81,7 +84,7 @@ double terms(set s, double h, std::int64_t first, int m, double t, double* q, co
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
         const int now = static_cast<int>(std::min<std::int64_t>(2 * p, na - a));
-        s0 = row_piece(s, h, first + at, p, &t, 1, q + at, 0, {}, add + a, now, s0);
+        row_piece(s, h, first + at, p, &t, 1, q + at, 0, {}, add + a, now, &s0);
         a += now;
     }
     for (; a < na; ++a)
@@ -93,7 +96,8 @@ void terms(set s, double h, std::int64_t first, int m, const double* t, int r, d
 {
     for (int at = 0; at < m; at += piece) {
         const part o = out.x != nullptr ? part{out.x + at, out.lx + at, out.v + at} : part{};
-        row_piece(s, h, first + at, std::min(piece, m - at), t, r, q + at, qs, o, nullptr, 0, 0.0);
+        double none[most_rows] = {};
+        row_piece(s, h, first + at, std::min(piece, m - at), t, r, q + at, qs, o, nullptr, 0, none);
     }
 }
 
@@ -116,29 +120,15 @@ void add(const double* q, std::size_t qs, int m, int r, double* s)
 
 void sum(set s, double h, std::int64_t first, int m, const double* t, int r, double* s0)
 {
-    if (r > 1) {
-        double q[most_rows * piece];
-        for (int at = 0; at < m; at += piece) {
-            const int p = std::min(piece, m - at);
-            row_piece(s, h, first + at, p, t, r, q, piece, {}, nullptr, 0, 0.0);
-            add(q, piece, p, r, s0);
-        }
-        return;
-    }
-    // A row alone: each piece's terms are added during the next piece, the
-    // last ones here.
-    double q[2][piece];
-    double sj = s0[0];
+    // Each piece's terms are added during the next piece, the last ones here.
+    double q[2][most_rows * piece];
     int na = 0;
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
-        sj = row_piece(s, h, first + at, p, t, 1, q[at / piece % 2], 0, {}, q[(at / piece + 1) % 2], na, sj);
+        row_piece(s, h, first + at, p, t, r, q[at / piece % 2], piece, {}, q[(at / piece + 1) % 2], na, s0);
         na = p;
     }
-    const double* last = q[(m - 1) / piece % 2];
-    for (int k = 0; k < na; ++k)
-        sj = sj + last[k];
-    s0[0] = sj;
+    add(q[(m - 1) / piece % 2], piece, na, r, s0);
 }
 
 bool supported(set s)

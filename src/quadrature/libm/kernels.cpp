@@ -203,15 +203,19 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     return up;
 }
 
-// The loop of terms(), for a row alone (r = 1 known here: its t stays in a
-// register) or for several rows.
+// The loop of terms(), for a row alone (r = 1 known here: its t and its
+// sum stay in registers) or for up to most_rows rows.
 template <bool alone>
-[[gnu::always_inline]] inline added rows(const double* x, const double* lx, int m, double h, const double* t, int r,
-                                         double* q, long qs, double* vo, const double* add, int na, double s,
-                                         int* fail)
+[[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, int r,
+                                       double* q, long qs, double* vo, const double* add, int na, double* s,
+                                       int* fail)
 {
+    constexpr int most = alone ? 1 : most_rows;
     if constexpr (alone)
         r = 1;
+    double sj[most];
+    for (int j = 0; j < most; ++j)
+        sj[j] = j < r ? s[j] : 0.0;
     int nf = 0;
     int k = 0;
     int a = 0;
@@ -231,23 +235,31 @@ template <bool alone>
         for (int j = 0; j < r; ++j)
             store(q + j * qs + k, term<vd, vd>(splat(t[j]), l, v, xv, h));
         nf = collect(fine, k, fail, nf);
-        // The adds depend on each other alone: in this loop their latency
-        // hides behind the sine's work, which a loop of adds alone cannot.
-        // Sixteen a step, where there are more adds than terms, take about
-        // as many cycles as the sines of eight; otherwise eight, spread
-        // over the whole loop.
-        if (na > m && a + 2 * lanes <= na)
-            for (int j = 0; j < 2 * lanes; ++j, ++a)
-                s = s + add[a];
-        else if (a + lanes <= na)
-            for (int j = 0; j < lanes; ++j, ++a)
-                s = s + add[a];
+        // The adds depend on each other alone, row by row: in this loop
+        // their latency hides behind the sine's work, which a loop of adds
+        // alone cannot.  A row alone takes sixteen a step where there are
+        // more adds than terms (about as many cycles as the sines of
+        // eight); otherwise eight a row, spread over the whole loop.
+        if (alone && na > m && a + 2 * lanes <= na) {
+            for (int i = 0; i < 2 * lanes; ++i, ++a)
+                sj[0] = sj[0] + add[a];
+        } else if (a + lanes <= na) {
+            for (int j = 0; j < most; ++j)
+                if (j < r)
+                    for (int i = 0; i < lanes; ++i)
+                        sj[j] = sj[j] + add[j * qs + a + i];
+            a += lanes;
+        }
     }
     for (; k < m; ++k)
         fail[nf++] = k;
-    for (; a < na; ++a)
-        s = s + add[a];
-    return {s, nf};
+    for (int j = 0; j < most; ++j)
+        if (j < r) {
+            for (int i = a; i < na; ++i)
+                sj[j] = sj[j] + add[j * qs + i];
+            s[j] = sj[j];
+        }
+    return nf;
 }
 
 }  // namespace
@@ -314,8 +326,8 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     return nf;
 }
 
-added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
-            double* v, const double* add, int na, double s, int* fail)
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs, double* v,
+          const double* add, int na, double* s, int* fail)
 {
     return r == 1 && v == nullptr ? rows<true>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail)
                                   : rows<false>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail);

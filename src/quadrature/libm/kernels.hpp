@@ -8,12 +8,12 @@
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
-//   terms  the sines and, for the rows j = 0 … r − 1,
+//   terms  the sines and, for the rows j = 0 … r − 1 (r ≤ most_rows),
 //          q[j·qs + k] = term(t[j], lx[k], v[k], x[k], h) (lanes.hpp), v[k]
-//          too unless v is null, and
-//          s + add[0] + … + add[na − 1], added in order, returned with the
-//          count of failed k: for a row alone, the terms of the piece
-//          before, added while this one is computed;
+//          too unless v is null, and s[j] = s[j] + add[j·qs + i] for
+//          i = 0 … na − 1 in order, the terms of the piece before, added
+//          while this one is computed (a row alone takes up to 2m of them
+//          in its loop, several rows m);
 // each wherever the rounding test decides: the indices of the other k go to
 // fail[0 … f − 1], in increasing order, and f is returned (fail holds
 // m + 16 entries);
@@ -29,12 +29,9 @@ int width();
 int logs(double h, long long first, int m, double* x, double* lx, int* fail);
 int sines(const double* lx, int m, double* sn, double* v, int* fail);
 
-struct added {
-    double s;
-    int failed;
-};
-added terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs,
-            double* v, const double* add, int na, double s, int* fail);
+inline constexpr int most_rows = 3;
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs, double* v,
+          const double* add, int na, double* s, int* fail);
 void raw(const double* in, double* hi, double* lo, int m, bool sine);
 
 }  // namespace zorvick::quadrature::libm::avx512
