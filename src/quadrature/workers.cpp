@@ -125,17 +125,10 @@ void add_ready(pass_state& p, int g)
     while (!grp.adding.exchange(true)) {
         std::int32_t f = grp.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
-            if (p.r == 1) {
-                const double* q = slot(p, f);
-                double s = p.s[0];
-                for (std::int32_t j = 0, m = chunk_size(p, f); j < m; ++j)
-                    s = s + q[j];
-                p.s[0] = s;
-            } else if (rows.first < p.nq) {
+            if (rows.first < p.nq)
                 libm::add(slot(p, f), std::size_t(p.chunk), chunk_size(p, f), p.nq, p.s);
-            } else {
+            else
                 p.k.add_rows(shared_part(p, f), p.h, p.t + rows.first, rows.count, p.s + rows.first);
-            }
             grp.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
             grp.summed.notify_all();
         }
@@ -201,11 +194,9 @@ void work(pass_state& p)
         double* q = slot(p, c);
         double* x = q + std::size_t(p.nq) * std::size_t(p.chunk);
         const std::int64_t first = std::int64_t{c} * p.chunk;
-        if (p.nq == p.r)
-            libm::terms(p.f, p.h, first, chunk_size(p, c), p.t, p.r, q, std::size_t(p.chunk));
-        else if (p.nq > 0)
+        if (p.nq > 0)
             libm::terms(p.f, p.h, first, chunk_size(p, c), p.t, p.nq, q, std::size_t(p.chunk),
-                        {x, x + p.chunk, x + 2 * p.chunk});
+                        p.nq < p.r ? libm::part{x, x + p.chunk, x + 2 * p.chunk} : libm::part{});
         else
             fill(x, x + p.chunk, x + 2 * p.chunk, p.h, first, chunk_size(p, c), p.f);
         p.ready[c % p.nslots].store(c);
