@@ -68,7 +68,10 @@ void add_side(const double* q, std::size_t qs, int m, double* s)
     double a[w];
     for (int j = 0; j < w; ++j)
         a[j] = s[j];
+    // Unrolled, so that a[] stays in registers: left as a loop, GCC keeps
+    // it on the stack, and every add waits for a store and a load too.
     for (int k = 0; k < m; ++k)
+#pragma GCC unroll 8
         for (int j = 0; j < w; ++j)
             a[j] = a[j] + q[j * qs + k];
     for (int j = 0; j < w; ++j)
