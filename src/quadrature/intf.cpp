@@ -19,7 +19,7 @@ namespace zorvick::quadrature {
 plan default_plan()
 {
     const isa set = widest();
-    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes, libm::fastest()};
+    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes, libm::fastest(), libm::divider_here()};
 }
 
 isa vector_set(int r, const plan& how)
@@ -45,7 +45,7 @@ void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
     }
     const kernel k = kernel_for(vector_set(r, how));
     for (std::int32_t first = 0; first < n; first += blk)
-        k.add(h, first, std::min<std::int32_t>(blk, n - first), t, r, s, how.libm);
+        k.add(h, first, std::min<std::int32_t>(blk, n - first), t, r, s, how.libm, how.divider);
 }
 
 bool settled(double sold, double s, std::int32_t n)

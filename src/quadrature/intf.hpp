@@ -21,6 +21,8 @@ inline constexpr int wmax = 64;
 // for passes of up to libm::most_rows rows with a fast `libm`;
 // `window` (1 … wmax) is the number of consecutive rows of a table in
 // step, and `libm` the set that computes the library's logarithms and sines.
+// With a fast `libm`, `divider` decides which rows of a pass have their
+// terms computed in the loop of their sines (libm::lead).
 struct plan {
     int workers;
     std::int32_t chunk;
@@ -28,6 +30,7 @@ struct plan {
     isa simd;
     int window;
     libm::set libm;
+    libm::divider divider = libm::divider::per_lane;
 };
 
 // One worker per CPU the process may run on, the widest kernels the CPU

@@ -13,7 +13,7 @@ namespace {
 // store of the one before.
 void scalar_rows(const points& p, double h, const double* t, int r, double* s);
 
-void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f)
+void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f, libm::divider)
 {
     if (f != libm::set::library) {
         double x[blk];
@@ -60,18 +60,18 @@ template <int (*width)(), void (*rows)(const points&, double, const double*, int
 kernel lanes()
 {
     return {width(),
-            [](double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f) {
+            [](double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f, libm::divider d) {
                 if (r == 1) {
-                    scalar_add(h, first, m, t, r, s, f);
+                    scalar_add(h, first, m, t, r, s, f, d);
                     return;
                 }
                 double x[blk];
                 double lx[blk];
                 double v[blk];
-                if (f != libm::set::library && r > libm::most_rows) {
-                    // the lead rows' divisions beside the sines
-                    const int l = libm::lead(r);
-                    double q[libm::most_rows * blk];
+                // the lead rows' divisions beside the sines
+                const int l = libm::lead(r, d, 1);
+                if (f != libm::set::library && r > libm::most_rows && l > 0) {
+                    double q[libm::most_held * blk];
                     libm::terms(f, h, first, m, t, l, q, blk, {x, lx, v});
                     libm::add(q, blk, m, l, s);
                     rows({x, lx, v, m}, h, t + l, r - l, s + l);

@@ -27,14 +27,15 @@ inline constexpr int blk = 256;
 // midpoints x_k in increasing order:
 //   add       the midpoints first … first + m − 1 (counted from 0, m ≤ blk)
 //             of the pass with spacing h, shared part included, its
-//             logarithms and sines by the set f;
+//             logarithms and sines by the set f, the rows libm::lead
+//             picks for the divider d in their loop;
 //   add_rows  the midpoints p, whose shared part is computed already;
 //   terms     q[k] = term(t, x_k) for one row and the midpoints first …
 //             first + m − 1 (any m), shared part included; returns
 //             s + add[0] + … + add[na − 1], added in order alongside.
 struct kernel {
     int lanes;
-    void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f);
+    void (*add)(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f, libm::divider d);
     void (*add_rows)(const points& p, double h, const double* t, int r, double* s);
     double (*terms)(double h, std::int64_t first, int m, double t, double* q, const double* add, std::int64_t na,
                     double s, libm::set f);

@@ -51,7 +51,13 @@ struct alignas(64) group {
 // shared part the slot holds after them: on 2 Intel cores, passes of 2, 4,
 // 7 and 16 rows at 2²⁵ points took 0.23, 0.34, 0.50 and 0.88 s so against
 // 0.36, 0.36, 0.55 and 0.92 s in vectors of rows alone.  More rows in the
-// sine's loop outlast its work: four took 0.38 s.
+// sine's loop outlast its work: four took 0.38 s.  On 2 AMD Zen 5 cores,
+// whose divider takes as long for a vector of two rows as of eight, the
+// slots hold the terms of every row outside whole pairs of vectors
+// (libm::lead): 4, 6, 8 and 11 rows took 0.14, 0.16, 0.20 and 0.23 s so
+// against 0.19, 0.26, 0.34 and 0.32 s with two rows held.  The held rows
+// are added in as many groups as workers, so that no thread adds every
+// chain while the others wait.
 struct pass_state {
     const double* t;
     int r;
@@ -68,7 +74,9 @@ struct pass_state {
     std::atomic<std::int32_t> ready[4 * most];  // chunk whose shared part a slot holds
     std::atomic<std::int32_t> claim{0};         // next chunk to compute
     group groups[wmax];
-    int width;  // rows a group
+    int hwidth;  // held rows a group
+    int nheld;   // groups of held rows
+    int width;   // other rows a group
     int ngroups;
     double* s;  // rows of a group are touched only by the thread adding for it
 };
@@ -80,11 +88,11 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 
 // The leading rows whose terms the slots hold, computed in the loop of
 // their sines; then x, ln x and u·sin u for the other rows, if any.
-int terms_held(int r, libm::set f)
+int terms_held(int r, const plan& how)
 {
-    if (f == libm::set::library)
+    if (how.libm == libm::set::library)
         return r == 1 ? 1 : 0;
-    return libm::lead(r);
+    return libm::lead(r, how.divider, how.workers);
 }
 
 double* slot(const pass_state& p, std::int32_t c)
@@ -98,8 +106,8 @@ points shared_part(const pass_state& p, std::int32_t c)
     return {q, q + p.chunk, q + 2 * p.chunk, chunk_size(p, c)};
 }
 
-// The rows of group g: the held rows first, as one group, then the others
-// in groups of width.
+// The rows of group g: the held rows first, in groups of hwidth, then the
+// others in groups of width.
 struct rows_of {
     int first;
     int count;
@@ -107,9 +115,9 @@ struct rows_of {
 
 rows_of group_rows(const pass_state& p, int g)
 {
-    if (p.nq > 0 && g == 0)
-        return {0, p.nq};
-    const int first = p.nq + (g - (p.nq > 0 ? 1 : 0)) * p.width;
+    if (g < p.nheld)
+        return {g * p.hwidth, std::min(p.hwidth, p.nq - g * p.hwidth)};
+    const int first = p.nq + (g - p.nheld) * p.width;
     return {first, std::min(p.width, p.r - first)};
 }
 
@@ -126,7 +134,8 @@ void add_ready(pass_state& p, int g)
         std::int32_t f = grp.summed.load(std::memory_order_relaxed);
         for (; f < p.nchunks && p.ready[f % p.nslots].load(std::memory_order_acquire) == f; ++f) {
             if (rows.first < p.nq)
-                libm::add(slot(p, f), std::size_t(p.chunk), chunk_size(p, f), p.nq, p.s);
+                libm::add(slot(p, f) + std::size_t(rows.first) * std::size_t(p.chunk), std::size_t(p.chunk),
+                          chunk_size(p, f), rows.count, p.s + rows.first);
             else
                 p.k.add_rows(shared_part(p, f), p.h, p.t + rows.first, rows.count, p.s + rows.first);
             grp.summed.store(f + 1, std::memory_order_release);  // frees the slot for g
@@ -232,7 +241,7 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // row alone's chunks are added while later ones are computed, so they
     // hold their slots longer: four per worker.
     const std::int32_t nslots = (r == 1 ? 4 : 2) * workers;
-    const int nq = terms_held(r, how.libm);
+    const int nq = terms_held(r, how);
     const std::size_t stride = std::size_t(nq) + (r > nq ? 3 : 0);
     const std::int32_t chunk =
         std::max(1, std::min(how.chunk, (1 << 19) / (std::max(3, static_cast<int>(stride)) * nslots)));
@@ -251,15 +260,18 @@ bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& 
     // 4 + 2, whose divisions take 24 cycles a midpoint, not 3 + 3 in two
     // vectors of four, which take 32; 9 as 4 + 4 + 1, not 8 + 1, which
     // leaves one thread adding the 8 while the other waits ("3 3.0001 11"
-    // on 2 CPUs: 0.69 s against 0.79 s).  The held rows' terms are added by
-    // one group, their chains side by side; beside them, no group narrower
-    // than two lanes, which take the divider as long as one.
+    // on 2 CPUs: 0.69 s against 0.79 s).  The held rows' terms are added in
+    // groups of chains side by side, as many as workers where each has two
+    // chains or more; beside them, no group narrower than two lanes, which
+    // take the divider as long as one.
+    const int nheld = nq == 0 ? 0 : std::min(workers, (nq + 1) / 2);
+    const int hwidth = nq == 0 ? 0 : (nq + nheld - 1) / nheld;
     const int rest = r - nq;
     const int width = std::min(k.lanes, std::max(nq > 0 ? 2 : 1, static_cast<int>(std::bit_floor(
                                                                     unsigned((rest + workers - 1) / workers)))));
     pass_state p{t, r, k, how.libm, 1.0 / static_cast<double>(n), n, chunk,
                  static_cast<std::int32_t>((std::int64_t{n} + chunk - 1) / chunk), nslots, nq, stride, shared.get(), {}, {}, {},
-                 width, (nq > 0 ? 1 : 0) + (rest + width - 1) / width, s};
+                 hwidth, nheld, width, nheld + (rest + width - 1) / width, s};
     for (std::int32_t j = 0; j < nslots; ++j)
         p.ready[j].store(-1, std::memory_order_relaxed);
 

@@ -145,6 +145,8 @@ bool supported(set s)
 
 set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
 
+divider divider_here() { return __builtin_cpu_is("amd") ? divider::per_vector : divider::per_lane; }
+
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v, double* sn)
 {
 #ifdef ZORVICK_FAST_LIBM

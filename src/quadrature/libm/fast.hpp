@@ -39,13 +39,39 @@ struct fallbacks {
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
                    double* sn = nullptr);
 
-// Most rows whose terms are computed in the loop of their sines (below):
-// with more, the divisions outlast the sines' work (workers.cpp).  Of a
-// pass of r rows, the first lead(r) are, and the others are computed from
-// the shared part in vectors of rows.  (Three leading rows where the others
-// would be odd were slower on one CPU, for 5, 7 and 11 rows.)
+// Rows whose terms are computed in the loop of their sines (below) have
+// their divisions overlap the sines' work, in vectors of midpoints; the
+// others are computed from the shared part in vectors of rows.  Which pays
+// depends on the divider:
+//   per_lane    a division takes as long a lane at any width (an Intel
+//               Xeon: 0.69 ns a lane for 2, 4 or 8), so vectors of rows
+//               cost no more, and more than three rows in the sine's loop
+//               outlast its work;
+//   per_vector  it takes as long a vector (AMD Zen 5: 1.0 ns for 2, 4 or
+//               8 lanes), so a vector of two rows costs as much as one of
+//               eight, and only whole vectors of rows pay.
+enum class divider { per_lane, per_vector };
+
+// per_vector on AMD's CPUs, per_lane elsewhere.
+divider divider_here();
+
+// Of a pass of r rows shared by `workers` threads, the first lead(…) are
+// computed in the sine's loop.  per_lane: up to three, else the first two
+// (three where the others would be odd were slower for 5, 7 and 11 rows).
+// per_vector: all but whole vectors of eight rows, and on more than one
+// thread all but whole pairs of them, one for each of two threads: a
+// thread alone adds a vector of rows, at two divisions a midpoint, and
+// beside one thread adding 8 rows the other has too little to do.  Up to
+// most_rows of them carry the adds of one piece into the loop of the next
+// (sum).
 inline constexpr int most_rows = 3;
-constexpr int lead(int r) { return r <= most_rows ? r : 2; }
+inline constexpr int most_held = 15;
+constexpr int lead(int r, divider d, int workers)
+{
+    if (d == divider::per_lane)
+        return r <= most_rows ? r : 2;
+    return r % (workers > 1 ? most_held + 1 : 8);
+}
 
 // Where the shared part goes, when it is wanted beside the terms.
 struct part {
@@ -59,11 +85,11 @@ struct part {
 // the sines, where the divisions overlap the sines' work.  For a row alone,
 // terms writes them to q[0 … m − 1] and returns s0 + add[0] + … +
 // add[na − 1], added in order while the terms are computed (na ≤ 2m hides
-// every add); for the rows t[0 … r − 1], r ≤ most_rows, it writes row j's
+// every add); for the rows t[0 … r − 1], r ≤ most_held, it writes row j's
 // to q[j·qs …], and the shared part to out unless out.x is null.  add
 // adds them, s[j] = s[j] + q[j·qs + k] for k = 0 … m − 1
 // in order, the rows' chains side by side; sum adds each row's terms to
-// s[j] in increasing order.
+// s[j] in increasing order, for r ≤ most_rows.
 double terms(set s, double h, std::int64_t first, int m, double t, double* q, const double* add = nullptr,
              std::int64_t na = 0, double s0 = 0.0);
 void terms(set s, double h, std::int64_t first, int m, const double* t, int r, double* q, std::size_t qs,

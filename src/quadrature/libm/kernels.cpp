@@ -204,7 +204,8 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
 }
 
 // The loop of terms(), for a row alone (r = 1 known here: its t and its
-// sum stay in registers) or for up to most_rows rows.
+// sum stay in registers) or for several rows, up to most_rows of them
+// with adds (na = 0 for more).
 template <bool alone>
 [[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, int r,
                                        double* q, long qs, double* vo, const double* add, int na, double* s,

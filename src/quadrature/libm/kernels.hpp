@@ -8,7 +8,8 @@
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
-//   terms  the sines and, for the rows j = 0 … r − 1 (r ≤ most_rows),
+//   terms  the sines and, for the rows j = 0 … r − 1 (any r, but
+//          r ≤ most_rows where na > 0),
 //          q[j·qs + k] = term(t[j], lx[k], v[k], x[k], h) (lanes.hpp), v[k]
 //          too unless v is null, and s[j] = s[j] + add[j·qs + i] for
 //          i = 0 … na − 1 in order, the terms of the piece before, added
