@@ -67,9 +67,10 @@ void group(const points& p, double h, const double* t, int r, double* s)
     store<w>(s, sv, r);
 }
 
-// The divider takes as long per lane in every width (it is most of a row's
-// cost), so the rows after the last full vector go to the narrowest
-// vectors that hold them: 6 rows as 4 + 2 lanes, not 8.
+// Intel's divider takes as long per lane in every width (it is most of a
+// row's cost), so the rows after the last full vector go to the narrowest
+// vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  (AMD's takes as
+// long per vector, so there it changes nothing.)
 template <int l>
 void rows(const points& p, double h, const double* t, int r, double* s)
 {
