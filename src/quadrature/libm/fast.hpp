@@ -65,12 +65,13 @@ divider divider_here();
 // most_rows of them carry the adds of one piece into the loop of the next
 // (sum).
 inline constexpr int most_rows = 3;
-inline constexpr int most_held = 15;
+inline constexpr int row_vector = 8;  // rows in a vector of rows (AVX-512)
+inline constexpr int most_held = 2 * row_vector - 1;
 constexpr int lead(int r, divider d, int workers)
 {
     if (d == divider::per_lane)
         return r <= most_rows ? r : 2;
-    return r % (workers > 1 ? most_held + 1 : 8);
+    return r % (workers > 1 ? 2 * row_vector : row_vector);
 }
 
 // Where the shared part goes, when it is wanted beside the terms.
