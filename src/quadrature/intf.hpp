@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "quadrature/libm/fast.hpp"
 #include "quadrature/simd.hpp"
 
 namespace zorvick::quadrature {
@@ -15,14 +16,11 @@ inline constexpr int wmax = 64;
 
 // How passes are run; results do not depend on any of it.  Passes of fewer
 // than `inline_below` points run on the calling thread; larger ones are
-// shared by `workers` threads in chunks of `chunk` midpoints.  `simd` is
-// the kernel set for passes of two or more rows, and for a row alone when
-// `libm` is a fast set (otherwise a row alone runs the scalar loop), except
-// for passes of up to libm::most_rows rows with a fast `libm`;
-// `window` (1 … wmax) is the number of consecutive rows of a table in
-// step, and `libm` the set that computes the library's logarithms and sines.
-// With a fast `libm`, `divider` decides which rows of a pass have their
-// terms computed in the loop of their sines (libm::lead).
+// shared by `workers` threads in chunks of at most `chunk` midpoints.
+// `simd` is the kernel set for the rows' vectors and their adds, `libm`
+// the set that computes the library's logarithms and sines, and `window`
+// (1 … wmax) the number of consecutive rows of a table in step.  Each
+// pass decides from these how it runs (course.hpp).
 struct plan {
     int workers;
     std::int32_t chunk;
@@ -30,16 +28,12 @@ struct plan {
     isa simd;
     int window;
     libm::set libm;
-    libm::divider divider = libm::divider::per_lane;
 };
 
 // One worker per CPU the process may run on, the widest kernels the CPU
 // has, its fast logarithm and sine where it has them, and the window
 // measured best on 2 cores.
 plan default_plan();
-
-// The kernel set for a pass of r rows.
-isa vector_set(int r, const plan& how);
 
 // The sums of one pass with n midpoints (h = 1/n) for the r ≤ wmax rows
 // t[0 … r − 1]: s[j] receives row j's terms added in increasing order of x

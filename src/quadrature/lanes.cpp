@@ -50,53 +50,103 @@ vec<w> load(const double* p, int r)
 }
 
 template <int w>
-void store(double* p, vec<w> v, int r)
+void put(double* p, vec<w> v)
 {
-    for (int j = 0; j < w && j < r; ++j)
-        p[j] = v[j];
+    __builtin_memcpy(p, &v, sizeof v);
+}
+
+template <int w>
+vec<w> get(const double* p)
+{
+    vec<w> v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
 }
 
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes.
 template <int w>
-void group(const points& p, double h, const double* t, int r, double* s)
+void group(const points& p, double h, const double* t, int r, double* q, int stride)
 {
     const vec<w> tv = load<w>(t, r);
-    vec<w> sv = load<w>(s, r);
     for (int k = 0; k < p.m; ++k)
-        sv = sv + term<vec<w>>(tv, p.lx[k], p.v[k], p.x[k], h);
-    store<w>(s, sv, r);
+        put<w>(q + k * stride, term<vec<w>>(tv, p.lx[k], p.v[k], p.x[k], h));
 }
 
 // Intel's divider takes as long per lane in every width (it is most of a
 // row's cost), so the rows after the last full vector go to the narrowest
-// vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  (AMD's takes as
-// long per vector, so there it changes nothing.)
+// vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  A group stores
+// whole vectors, within the stride (a multiple of 2, 4 or 8 as the rows
+// need).
 template <int l>
-void rows(const points& p, double h, const double* t, int r, double* s)
+void rows(const points& p, double h, const double* t, int r, double* q, int stride)
 {
     int g = 0;
     for (; g + l <= r; g += l)
-        group<l>(p, h, t + g, l, s + g);
+        group<l>(p, h, t + g, l, q + g, stride);
     if constexpr (l >= 8) {
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, s + g);
+            group<4>(p, h, t + g, 4, q + g, stride);
             g += 4;
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, s + g);
+            group<4>(p, h, t + g, r - g, q + g, stride);
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, s + g);
+        group<2>(p, h, t + g, r - g, q + g, stride);
+}
+
+// The sums s[0 … w·nv − 1] in nv vectors, each lane's adds a chain of its
+// own in index order.
+template <int w, int nv>
+void sums(const double* q, int m, int stride, double* s)
+{
+    vec<w> sv[nv];
+    for (int g = 0; g < nv; ++g)
+        sv[g] = get<w>(s + g * w);
+    for (int k = 0; k < m; ++k)
+#pragma GCC unroll 8
+        for (int g = 0; g < nv; ++g)
+            sv[g] = sv[g] + get<w>(q + k * stride + g * w);
+    for (int g = 0; g < nv; ++g)
+        put<w>(s + g * w, sv[g]);
 }
 
 }  // namespace
 
 int width() { return lanes; }
 
-void add(const points& p, double h, const double* t, int r, double* s) { rows<lanes>(p, h, t, r, s); }
+void terms(const points& p, double h, const double* t, int r, double* q, int stride)
+{
+    rows<lanes>(p, h, t, r, q, stride);
+}
+
+void add(const double* q, int m, int stride, double* s)
+{
+    if (stride == 1) {
+        double s0 = s[0];
+        for (int k = 0; k < m; ++k)
+            s0 = s0 + q[k];
+        s[0] = s0;
+        return;
+    }
+    if (stride == 2)
+        return sums<2, 1>(q, m, stride, s);
+    // Four lanes at most: a 512-bit add takes twice as long as a 256-bit
+    // one on some CPUs, and the adds are chains that wait on it.
+    constexpr int w = lanes < 4 ? lanes : 4;
+    if (stride == 4)
+        return sums<w, 4 / w>(q, m, stride, s);
+    // sixteen lanes at a time, in as many chains side by side per midpoint
+    // as vectors hold them
+    for (int g = 0; g < stride; g += 16)
+        if (stride - g >= 16)
+            sums<w, 16 / w>(q + g, m, stride, s + g);
+        else
+            sums<w, 8 / w>(q + g, m, stride, s + g);
+}
 
 }  // namespace zorvick::quadrature::ZORVICK_ISA

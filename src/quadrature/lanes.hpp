@@ -40,13 +40,19 @@ inline V term(V t, P lx, P v, P x, double h)
 
 }  // namespace zorvick::quadrature
 
-// Each kernel set:
+// Each kernel set, for a buffer of terms that holds the rows of a
+// midpoint side by side, `stride` doubles apart (stride ≥ r, a multiple
+// of the vectors the set groups rows in):
 //   width()  doubles per vector;
-//   add      s[j] = s[j] + term(t[j], x_k) for k = 0 … m − 1 in order.
-#define ZORVICK_DECLARE_LANES(isa)                                           \
-    namespace zorvick::quadrature::isa {                                    \
-    int width();                                                             \
-    void add(const points& p, double h, const double* t, int r, double* s); \
+//   terms    q[k·stride + j] = term(t[j], x_k) for the rows j < r and the
+//            midpoints of p (lanes past row r − 1 may get copies);
+//   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
+//            every j < stride, the rows side by side in vector lanes.
+#define ZORVICK_DECLARE_LANES(isa)                                                        \
+    namespace zorvick::quadrature::isa {                                                 \
+    int width();                                                                          \
+    void terms(const points& p, double h, const double* t, int r, double* q, int stride); \
+    void add(const double* q, int m, int stride, double* s);                              \
     }
 
 ZORVICK_DECLARE_LANES(sse2)

@@ -1,85 +1,45 @@
 #include "quadrature/simd.hpp"
 
-#include <algorithm>
-
-#include "quadrature/midpoints.hpp"
-
 namespace zorvick::quadrature {
 
 namespace {
 
-// Each row's terms in the loop of their logarithm and sine.  A row alone
-// keeps its sum in a register: through memory, each add would wait for the
-// store of the one before.
-void scalar_rows(const points& p, double h, const double* t, int r, double* s);
-
-void scalar_add(double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f, libm::divider)
+void scalar_terms(const points& p, double h, const double* t, int r, double* q, int stride)
 {
-    if (f != libm::set::library) {
-        double x[blk];
-        double lx[blk];
-        double v[blk];
-        scalar_rows(fill(x, lx, v, h, first, m, f), h, t, r, s);
-        return;
-    }
-    if (r == 1) {
-        double s0 = s[0];
-        each_midpoint(h, first, m, [&](int, double x, double lx, double v) { s0 = s0 + term(t[0], lx, v, x, h); });
-        s[0] = s0;
-        return;
-    }
-    each_midpoint(h, first, m, [=](int, double x, double lx, double v) {
+    for (int k = 0; k < p.m; ++k)
         for (int j = 0; j < r; ++j)
-            s[j] = s[j] + term(t[j], lx, v, x, h);
-    });
+            q[k * stride + j] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
 }
 
-void scalar_rows(const points& p, double h, const double* t, int r, double* s)
+// The chains of w rows side by side: each add waits for the one before in
+// its own row only.
+template <int w>
+void chains(const double* q, int m, int stride, double* s)
 {
-    for (int j = 0; j < r; ++j) {
-        double sj = s[j];
-        for (int k = 0; k < p.m; ++k)
-            sj = sj + term(t[j], p.lx[k], p.v[k], p.x[k], h);
-        s[j] = sj;
+    double a[w];
+    for (int j = 0; j < w; ++j)
+        a[j] = s[j];
+    // Unrolled, so that a[] stays in registers: left as a loop, GCC keeps
+    // it on the stack, and every add waits for a store and a load too.
+    for (int k = 0; k < m; ++k)
+#pragma GCC unroll 8
+        for (int j = 0; j < w; ++j)
+            a[j] = a[j] + q[k * stride + j];
+    for (int j = 0; j < w; ++j)
+        s[j] = a[j];
+}
+
+void scalar_add(const double* q, int m, int stride, double* s)
+{
+    int j = 0;
+    for (; j + 8 <= stride; j += 8)
+        chains<8>(q + j, m, stride, s + j);
+    switch (stride - j) {
+    case 4: chains<4>(q + j, m, stride, s + j); break;
+    case 2: chains<2>(q + j, m, stride, s + j); break;
+    case 1: chains<1>(q + j, m, stride, s + j); break;
+    default: break;
     }
-}
-
-// One row's terms, each in the loop of its logarithm and sine.
-double row_terms(double h, std::int64_t first, int m, double t, double* q, const double* add, std::int64_t na,
-                 double s, libm::set f)
-{
-    if (f != libm::set::library)
-        return libm::terms(f, h, first, m, t, q, add, na, s);
-    each_midpoint(h, first, m, [=](int k, double x, double lx, double v) { q[k] = term(t, lx, v, x, h); });
-    for (std::int64_t k = 0; k < na; ++k)
-        s = s + add[k];
-    return s;
-}
-
-template <int (*width)(), void (*rows)(const points&, double, const double*, int, double*)>
-kernel lanes()
-{
-    return {width(),
-            [](double h, std::int64_t first, int m, const double* t, int r, double* s, libm::set f, libm::divider d) {
-                if (r == 1) {
-                    scalar_add(h, first, m, t, r, s, f, d);
-                    return;
-                }
-                double x[blk];
-                double lx[blk];
-                double v[blk];
-                // the lead rows' divisions beside the sines
-                const int l = libm::lead(r, d, 1);
-                if (f != libm::set::library && r > libm::most_rows && l > 0) {
-                    double q[libm::most_held * blk];
-                    libm::terms(f, h, first, m, t, l, q, blk, {x, lx, v});
-                    libm::add(q, blk, m, l, s);
-                    rows({x, lx, v, m}, h, t + l, r - l, s + l);
-                    return;
-                }
-                rows(fill(x, lx, v, h, first, m, f), h, t, r, s);
-            },
-            rows, row_terms};
 }
 
 }  // namespace
@@ -88,15 +48,15 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::sse2:
-        return lanes<sse2::width, sse2::add>();
+        return {sse2::width(), sse2::terms, sse2::add};
     case isa::avx2:
-        return lanes<avx2::width, avx2::add>();
+        return {avx2::width(), avx2::terms, avx2::add};
     case isa::avx512:
-        return lanes<avx512::width, avx512::add>();
+        return {avx512::width(), avx512::terms, avx512::add};
     case isa::scalar:
         break;
     }
-    return {1, scalar_add, scalar_rows, row_terms};
+    return {1, scalar_terms, scalar_add};
 }
 
 bool supported(isa set)

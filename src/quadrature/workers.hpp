@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "quadrature/intf.hpp"
+#include "quadrature/course.hpp"
 
 namespace zorvick::quadrature {
 
@@ -10,12 +10,13 @@ namespace zorvick::quadrature {
 int cpus();
 
 // One pass of n midpoints for the rows t[0 … r − 1], shared by up to
-// how.workers threads, the caller among them.  The terms are computed in
-// chunks of consecutive midpoints and added to each row's accumulator s[j]
-// (zero on entry) strictly in index order, so every sum is bit-identical to
-// the sequential one for any workers and chunk.  Runs with fewer threads,
-// down to the caller alone, if threads cannot be created.  Returns false,
-// with nothing done, if the buffers cannot be had.
-bool shared_pass(const double* t, int r, std::int32_t n, double* s, const plan& how);
+// c.threads threads, the caller among them, its sums added to
+// s[0 … c.stride − 1].  Each thread computes whole chunks of midpoints on
+// its own, and adds each chunk's terms to the sums when every chunk
+// before it has been added: every sum is bit-identical to the sequential
+// one for any threads and chunk.  Runs with fewer threads, down to the
+// caller alone, if threads cannot be created.  Returns false, with nothing
+// done, if the buffers cannot be had.
+bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s);
 
 }  // namespace zorvick::quadrature

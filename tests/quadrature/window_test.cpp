@@ -39,13 +39,10 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
                         static_cast<int>(f));
             continue;
         }
-        for (const libm::divider d : {libm::divider::per_lane, libm::divider::per_vector})
         for (const int window : {1, 2, 3, 7, 16, 64})
             for (const int workers : {1, 2, 3}) {
-                if (f == libm::set::library && d != libm::divider::per_lane)
-                    continue;  // the divider picks rows for the fast sines only
                 // small chunks and a low threshold, so that threads share most passes
-                const plan how{workers, 3001, 64, set, window, f, d};
+                const plan how{workers, 3001, 64, set, window, f};
                 const std::vector<result> got = tabulate(ts, how);
                 for (std::size_t j = 0; j < ts.size(); ++j) {
                     EXPECT_EQ(got[j].n, want[j].n) << "t = " << ts[j];
@@ -53,7 +50,7 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
                         << "t = " << ts[j] << std::hexfloat << ": " << got[j].s << " vs " << want[j].s;
                 }
                 ASSERT_FALSE(HasFailure()) << "kernel set " << static_cast<int>(set) << ", libm set "
-                                           << static_cast<int>(f) << ", divider " << static_cast<int>(d) << ", window "
+                                           << static_cast<int>(f) << ", window "
                                            << window << ", workers " << workers;
             }
     }

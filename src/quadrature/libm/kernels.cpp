@@ -203,20 +203,46 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     return up;
 }
 
-// The loop of terms(), for a row alone (r = 1 known here: its t and its
-// sum stay in registers) or for several rows, up to most_rows of them
-// with adds (na = 0 for more).
-template <bool alone>
+// Vectors of w doubles for the earlier terms' adds: a plain double for a
+// row alone.
+template <int w>
+struct adds {
+    typedef double type __attribute__((vector_size(8 * w)));
+};
+template <>
+struct adds<1> {
+    typedef double type;
+};
+template <int w>
+using av = typename adds<w>::type;
+
+template <int w>
+av<w> load_adds(const double* p)
+{
+    av<w> v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The loop of terms().  A buffer of terms holds the rows of a midpoint
+// side by side, `stride` doubles apart: the adds of earlier terms go
+// across the rows in nv vectors of w lanes, one add a vector and midpoint
+// (w = 1: a row alone, whose t and sum stay in registers).  nv = 0: no
+// adds.
+template <int w, int nv>
 [[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, int r,
-                                       double* q, long qs, double* vo, const double* add, int na, double* s,
+                                       double* q, long stride, const double* add, int na, int per, double* s,
                                        int* fail)
 {
-    constexpr int most = alone ? 1 : most_rows;
+    constexpr bool alone = w == 1;
     if constexpr (alone)
         r = 1;
-    double sj[most];
-    for (int j = 0; j < most; ++j)
-        sj[j] = j < r ? s[j] : 0.0;
+    if constexpr (nv > 0)
+        stride = w * nv;  // known here: no multiplies in the addresses
+    av<w> sv[nv > 0 ? nv : 1];
+    for (int g = 0; g < nv; ++g)
+        sv[g] = load_adds<w>(s + g * w);
+    const __m512i at = vi{0, 1, 2, 3, 4, 5, 6, 7} * stride;
     int nf = 0;
     int k = 0;
     int a = 0;
@@ -227,39 +253,41 @@ template <bool alone>
         const vd sn = decide(sin_dd(u), fine);
         const vd v = u * sn;
         const vd xv = load(x + k);
-        if (!alone && vo != nullptr)
-            store(vo + k, v);
         // Each row's own operations, each rounded, in the order of term():
         // only the intrinsics above fuse.  The divider works beside the
         // sine's multiplies and adds here, where a separate loop over the
-        // rows would leave it to run alone.
-        for (int j = 0; j < r; ++j)
-            store(q + j * qs + k, term<vd, vd>(splat(t[j]), l, v, xv, h));
+        // rows would leave it to run alone.  A vector holds one row at
+        // eight midpoints, and goes to the buffer across its rows.
+        if constexpr (alone)
+            store(q + k, term<vd, vd>(splat(t[0]), l, v, xv, h));
+        else
+            for (int j = 0; j < r; ++j) {
+                const vd tj = term<vd, vd>(splat(t[j]), l, v, xv, h);
+                _mm512_i64scatter_pd(q + k * stride + j, at, tj, 8);
+            }
         nf = collect(fine, k, fail, nf);
         // The adds depend on each other alone, row by row: in this loop
         // their latency hides behind the sine's work, which a loop of adds
-        // alone cannot.  A row alone takes sixteen a step where there are
-        // more adds than terms (about as many cycles as the sines of
-        // eight); otherwise eight a row, spread over the whole loop.
-        if (alone && na > m && a + 2 * lanes <= na) {
-            for (int i = 0; i < 2 * lanes; ++i, ++a)
-                sj[0] = sj[0] + add[a];
-        } else if (a + lanes <= na) {
-            for (int j = 0; j < most; ++j)
-                if (j < r)
-                    for (int i = 0; i < lanes; ++i)
-                        sj[j] = sj[j] + add[j * qs + a + i];
-            a += lanes;
+        // alone cannot.
+        if constexpr (nv > 0) {
+            for (int i = 0; i < 2 && i * lanes < per && a + lanes <= na; ++i)
+#pragma GCC unroll 8
+                for (int e = 0; e < lanes; ++e, ++a)
+#pragma GCC unroll 4
+                    for (int g = 0; g < nv; ++g)
+                        sv[g] = sv[g] + load_adds<w>(add + a * stride + g * w);
         }
     }
     for (; k < m; ++k)
         fail[nf++] = k;
-    for (int j = 0; j < most; ++j)
-        if (j < r) {
-            for (int i = a; i < na; ++i)
-                sj[j] = sj[j] + add[j * qs + i];
-            s[j] = sj[j];
-        }
+    if constexpr (nv > 0) {
+        for (; a < na; ++a)
+#pragma GCC unroll 4
+            for (int g = 0; g < nv; ++g)
+                sv[g] = sv[g] + load_adds<w>(add + a * stride + g * w);
+        for (int g = 0; g < nv; ++g)
+            __builtin_memcpy(s + g * w, &sv[g], sizeof sv[g]);
+    }
     return nf;
 }
 
@@ -327,11 +355,19 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     return nf;
 }
 
-int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long qs, double* v,
-          const double* add, int na, double* s, int* fail)
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, int stride,
+          const double* add, int na, int per, double* s, int* fail)
 {
-    return r == 1 && v == nullptr ? rows<true>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail)
-                                  : rows<false>(x, lx, m, h, t, r, q, qs, v, add, na, s, fail);
+    switch (na > 0 ? stride : 0) {
+    case 1: return rows<1, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    case 2: return rows<2, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    case 4: return rows<4, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    case 8: return rows<4, 2>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    case 16: return rows<4, 4>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    default: break;
+    }
+    return stride == 1 ? rows<1, 0>(x, lx, m, h, t, r, q, stride, add, 0, per, s, fail)
+                       : rows<8, 0>(x, lx, m, h, t, r, q, stride, add, 0, per, s, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

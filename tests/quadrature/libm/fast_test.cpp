@@ -82,72 +82,52 @@ TEST(Libm, IsTheLibraryWhereFaultsWouldShow)
     }
 }
 
-// A row alone's terms, and the adds the kernel carries along: none, as
-// many as the terms, twice as many (all in its loop), and more than it can
-// take there; pieces not a multiple of the lanes.
-TEST(Libm, RowTermsAndTheirAddsAreTheDefinitions)
+// Rows' terms side by side, each at its own place in the buffer and the
+// padding lanes untouched, and the earlier terms the kernel adds in its
+// loop: none, fewer than it takes there, exactly that many, and more; a
+// row alone, each stride that takes adds, and one that does not; pieces
+// that are not a multiple of the lanes, and several pieces.
+TEST(Libm, TermsAndTheAddsInTheirLoopAreTheDefinitions)
 {
-    struct row_case {
+    struct terms_case {
+        int r;
+        int stride;
         int m;
         int na;
+        int per;
     };
     const double h = 0x1p-20;
-    const double t = 0.5;
+    const double ts[17] = {0.5, -1.0, 3.0, 2.5, 1e-3, -0.25, 8.0, 2.0, 0.75, 1.5, -3.0, 5.0, 0.1, 4.0, 6.0, 7.0, -2.0};
+    constexpr double untouched = -7.0;
     for (const set f : {set::library, set::avx512}) {
         if (!supported(f))
             continue;
-        for (const row_case c : {row_case{5, 0}, row_case{256, 256}, row_case{300, 600}, row_case{40, 1000}}) {
-            std::vector<double> x(c.m), lx(c.m), v(c.m), q(c.m), add(c.na);
+        for (const terms_case c : {terms_case{1, 1, 5, 0, 8}, terms_case{1, 1, 256, 256, 8}, terms_case{1, 1, 300, 1200, 32},
+                                   terms_case{1, 1, 40, 1000, 32}, terms_case{2, 2, 300, 100, 8},
+                                   terms_case{3, 4, 257, 257, 16}, terms_case{5, 8, 600, 2400, 32},
+                                   terms_case{11, 16, 300, 1300, 32}, terms_case{17, 24, 100, 0, 8}}) {
+            std::vector<double> x(c.m), lx(c.m), v(c.m), q(std::size_t(c.m) * c.stride, untouched),
+                add(std::size_t(c.na) * c.stride);
             evaluate(set::library, h, 777, c.m, x.data(), lx.data(), v.data());
-            double want = 1.0;
-            for (int k = 0; k < c.na; ++k) {
-                add[k] = 1.0 / (k + 3.0);
-                want = want + add[k];
+            std::vector<double> want(c.stride, 1.0), got(c.stride, 1.0);
+            for (std::size_t i = 0; i < add.size(); ++i) {
+                add[i] = 1.0 / (static_cast<double>(i) + 3.0);
+                want[i % c.stride] = want[i % c.stride] + add[i];
             }
-            const double got = terms(f, h, 777, c.m, t, q.data(), add.data(), c.na, 1.0);
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(want)) << c.m << ", " << c.na;
-            double s = 0.0;
-            for (int k = 0; k < c.m; ++k) {
-                const double qk = term(t, lx[k], v[k], x[k], h);
-                EXPECT_EQ(std::bit_cast<std::uint64_t>(q[k]), std::bit_cast<std::uint64_t>(qk)) << k;
-                s = s + qk;
-            }
-            double got_s = 0.0;
-            sum(f, h, 777, c.m, &t, 1, &got_s);
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(got_s), std::bit_cast<std::uint64_t>(s)) << c.m;
-        }
-    }
-}
-
-// Rows side by side: each row's terms in its own stretch of q, and each
-// row's sum its own chain, whatever the count of rows and of midpoints.
-TEST(Libm, TermsOfRowsSideBySideAreEachRowsOwn)
-{
-    const double h = 0x1p-20;
-    const double ts[most_rows] = {0.5, -1.0, 3.0};
-    for (const set f : {set::library, set::avx512}) {
-        if (!supported(f))
-            continue;
-        for (int r = 2; r <= most_rows; ++r)
-            for (const int m : {5, 300, 600}) {
-                std::vector<double> x(m), lx(m), v(m), q(std::size_t(r) * m);
-                evaluate(set::library, h, 777, m, x.data(), lx.data(), v.data());
-                terms(f, h, 777, m, ts, r, q.data(), std::size_t(m));
-                double got[most_rows] = {1.0, 1.0, 1.0};
-                sum(f, h, 777, m, ts, r, got);
-                for (int j = 0; j < r; ++j) {
-                    double want = 1.0;
-                    for (int k = 0; k < m; ++k) {
-                        const double qk = term(ts[j], lx[k], v[k], x[k], h);
-                        EXPECT_EQ(std::bit_cast<std::uint64_t>(q[std::size_t(j) * m + k]),
-                                  std::bit_cast<std::uint64_t>(qk))
-                            << "row " << j << " of " << r << ", k = " << k;
-                        want = want + qk;
-                    }
-                    EXPECT_EQ(std::bit_cast<std::uint64_t>(got[j]), std::bit_cast<std::uint64_t>(want))
-                        << "row " << j << " of " << r << ", m = " << m;
+            terms(f, h, 777, c.m, ts, c.r, q.data(), c.stride, add.data(), c.na, c.per, got.data());
+            const auto what = [&] { return testing::Message() << c.r << " rows, stride " << c.stride << ", m = " << c.m
+                                                              << ", " << c.na << " adds, libm set " << int(f); };
+            for (int k = 0; k < c.m; ++k)
+                for (int j = 0; j < c.stride; ++j) {
+                    const double qk = j < c.r ? term(ts[j], lx[k], v[k], x[k], h) : untouched;
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(q[std::size_t(k) * c.stride + j]),
+                              std::bit_cast<std::uint64_t>(qk))
+                        << what() << ": row " << j << ", k = " << k;
                 }
-            }
+            for (int j = 0; j < c.stride; ++j)
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(got[j]), std::bit_cast<std::uint64_t>(want[j]))
+                    << what() << ": the sum of lane " << j;
+        }
     }
 }
 

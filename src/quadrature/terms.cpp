@@ -1,0 +1,93 @@
+#include "quadrature/terms.hpp"
+
+#include <algorithm>
+
+#include "quadrature/midpoints.hpp"
+
+namespace zorvick::quadrature {
+
+namespace {
+
+// The library's logarithm and sine of each midpoint and then each row's
+// term, in one loop: the divisions overlap the library's calls.  A row
+// alone adds an earlier term a midpoint in the same loop, its sum in a
+// register.
+void scalar_loop(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q,
+                 const double* earlier, int na, double* s)
+{
+    if (r == 1) {
+        double s0 = s[0];
+        int a = 0;
+        each_midpoint(h, first, m, [&](int k, double x, double lx, double v) {
+            q[k] = term(t[0], lx, v, x, h);
+            if (a < na)
+                s0 = s0 + earlier[a++];
+        });
+        for (; a < na; ++a)
+            s0 = s0 + earlier[a];
+        s[0] = s0;
+        return;
+    }
+    const int stride = c.stride;
+    each_midpoint(h, first, m, [=](int k, double x, double lx, double v) {
+        for (int j = 0; j < r; ++j)
+            q[k * stride + j] = term(t[j], lx, v, x, h);
+    });
+    add(c, earlier, na, s);
+}
+
+}  // namespace
+
+void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q,
+             const double* earlier, int na, double* s)
+{
+    switch (c.terms) {
+    case by::sines:
+        libm::terms(c.f, h, first, m, t, r, q, c.stride, earlier, na, 8 * std::max(c.fold, 1), s);
+        return;
+    case by::scalar:
+        scalar_loop(c, h, first, m, t, r, q, earlier, na, s);
+        return;
+    case by::vectors:
+        break;
+    }
+    double x[256];
+    double lx[256];
+    double v[256];
+    kernel_for(c.set).terms(fill(x, lx, v, h, first, m, c.f), h, t, r, q, c.stride);
+    add(c, earlier, na, s);
+}
+
+void add(const course& c, const double* q, int m, double* s)
+{
+    if (m > 0)
+        kernel_for(c.set).add(q, m, c.stride, s);
+}
+
+void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
+{
+    const double h = 1.0 / static_cast<double>(n);
+    // Two buffers of a piece (piece · stride ≤ 4096), their padding lanes
+    // zero: each piece's terms are added while the next is computed.  Half
+    // a page apart: at a multiple of 4 KB, the loads of one would wait on
+    // the stores to the other as if to the same address.
+    double b[2 * 4096 + 256];
+    double* const q[2] = {b, b + 4096 + 256};
+    const int most = std::min<std::int32_t>(c.piece, n);
+    for (double* p : q)
+        for (int k = 0; k < most; ++k)
+            std::fill(p + k * c.stride + r, p + (k + 1) * c.stride, 0.0);
+    int ready = 0;  // terms of the piece before, not yet added
+    int i = 0;
+    for (std::int32_t first = 0; first < n; first += c.piece, i ^= 1) {
+        const int m = std::min<std::int32_t>(c.piece, n - first);
+        compute(c, h, first, m, t, r, q[i], q[i ^ 1], c.fold > 0 ? ready : 0, s);
+        if (c.fold > 0)
+            ready = m;
+        else
+            add(c, q[i], m, s);
+    }
+    add(c, q[i ^ 1], ready, s);
+}
+
+}  // namespace zorvick::quadrature

@@ -1,0 +1,62 @@
+#include "quadrature/workers.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdio>
+#include <vector>
+
+#include "plain.hpp"
+
+namespace zorvick::quadrature {
+namespace {
+
+// A shared pass gives each of 1 to 17 rows the sum of the sequential
+// definition, bit for bit, with any number of threads (more than the CPUs
+// too), chunks that end inside a piece and inside a vector, and each kernel
+// set and way of computing the library's logarithm and sine.
+TEST(Pass, IsBitIdenticalForAnyThreadsRowsAndSets)
+{
+    constexpr std::int32_t n = 1 << 13;
+    std::vector<double> ts;
+    for (int j = 0; j < 17; ++j)
+        ts.push_back(0.3 * j - 1.1);
+    std::vector<double> want;
+    for (const double t : ts)
+        want.push_back(testing::plain_pass(t, n));
+    for (const libm::set f : {libm::set::library, libm::set::avx512})
+        for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+            if (!supported(set) || !libm::supported(f)) {
+                std::printf("kernel set %d, libm set %d not supported here: not tested\n", static_cast<int>(set),
+                            static_cast<int>(f));
+                continue;
+            }
+            for (const int threads : {1, 2, 3, 4, 7, 16})
+                for (int r = 1; r <= 17; ++r) {
+                    const plan how{threads, 333 + 8 * r, 64, set, 16, f};
+                    std::vector<double> s(r);
+                    pass(ts.data(), r, n, s.data(), how);
+                    for (int j = 0; j < r; ++j)
+                        ASSERT_EQ(std::bit_cast<std::uint64_t>(s[j]), std::bit_cast<std::uint64_t>(want[j]))
+                            << "row " << j << " of " << r << ", " << threads << " threads, kernel set "
+                            << static_cast<int>(set) << ", libm set " << static_cast<int>(f);
+                }
+        }
+}
+
+// The buffers of terms stay within 1 MB a thread and 4 MB in all, however
+// many CPUs and rows.
+TEST(Course, BoundsTheBuffersOfTerms)
+{
+    for (const int workers : {1, 2, 16, 256, 100000})
+        for (int r = 1; r <= wmax; ++r) {
+            const course c = decide(r, nmax, {workers, 1 << 30, 2, isa::avx512, wmax, libm::set::avx512});
+            const std::int64_t each = std::int64_t{c.buffers} * c.chunk * c.stride * 8;
+            EXPECT_LE(each, 1 << 20) << workers << " workers, " << r << " rows";
+            EXPECT_LE(each * c.threads, 4 << 20) << workers << " workers, " << r << " rows";
+            EXPECT_GE(c.stride, r);
+        }
+}
+
+}  // namespace
+}  // namespace zorvick::quadrature
