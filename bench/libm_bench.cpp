@@ -54,7 +54,7 @@ void rows_in_the_sine_loop(benchmark::State& state)
     static double q[16 * m];
     std::int64_t first = 0, values = 0;
     for (auto _ : state) {
-        zorvick::quadrature::libm::terms(s, 1.0 / n, first, m, t, r, q, stride);
+        zorvick::quadrature::libm::terms(s, 1.0 / n, first, m, t, r, q, {stride, 8});
         benchmark::DoNotOptimize(q);
         values += m;
         first = (first + m) % n;

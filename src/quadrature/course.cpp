@@ -7,6 +7,7 @@ namespace zorvick::quadrature {
 course decide(int r, std::int32_t n, const plan& how)
 {
     course c{};
+    c.rows = r;
     c.f = how.libm;
     c.set = how.simd;
     // With the fast sines every row is computed in their loop: eight
@@ -20,6 +21,7 @@ course decide(int r, std::int32_t n, const plan& how)
     // The rows of a midpoint side by side, padded to whole vectors for the
     // adds: a row alone, 2, 4, or a multiple of 8.
     c.stride = r == 1 ? 1 : r <= 2 ? 2 : r <= 4 ? 4 : (r + 7) / 8 * 8;
+    c.groups = (c.stride + group_lanes - 1) / group_lanes;
     // A piece's terms, 32 KB at most, stay in the L1 cache until they are
     // added.
     c.piece = std::min(256, 4096 / c.stride / 8 * 8);
@@ -28,12 +30,19 @@ course decide(int r, std::int32_t n, const plan& how)
     c.threads = n >= how.inline_below ? workers : 1;
     // A thread holds a few chunks of terms, so that it can go on computing
     // while one waits for its turn to be added: at most 1 MB a thread,
-    // staying in its core's cache, and 4 MB for all threads together.
+    // staying in its core's cache, and 4 MB for all threads together.  A
+    // buffer of a page or more takes whole pages and half a page: buffers
+    // a multiple of 4 KB apart would make the loads from one wait on the
+    // stores to another as if to the same address.
     c.buffers = 4;
-    std::int64_t room = std::min(std::int64_t{1} << 17, (std::int64_t{1} << 19) / c.threads) / (c.buffers * c.stride);
+    const std::int64_t each = std::min(std::int64_t{1} << 17, (std::int64_t{1} << 19) / c.threads) / c.buffers;
+    const bool pages = each >= 1024;
+    std::int64_t room = (pages ? each - 768 : each - 8) / c.stride;
     if (room >= c.piece)
         room = room / c.piece * c.piece;
     c.chunk = static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min<std::int64_t>(how.chunk, room)));
+    const std::int64_t terms = (std::int64_t{c.chunk} * c.stride + 7) / 8 * 8;
+    c.slot = static_cast<std::int32_t>(pages ? (terms + 511) / 512 * 512 + 256 : terms);
     const std::int64_t chunks = (std::int64_t{n} + c.chunk - 1) / c.chunk;
     c.threads = static_cast<int>(std::min<std::int64_t>(c.threads, chunks));
 

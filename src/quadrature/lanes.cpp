@@ -65,38 +65,37 @@ vec<w> get(const double* p)
 
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes.
 template <int w>
-void group(const points& p, double h, const double* t, int r, double* q, int stride)
+void group(const points& p, double h, const double* t, int r, double* q, int step)
 {
     const vec<w> tv = load<w>(t, r);
     for (int k = 0; k < p.m; ++k)
-        put<w>(q + k * stride, term<vec<w>>(tv, p.lx[k], p.v[k], p.x[k], h));
+        put<w>(q + k * step, term<vec<w>>(tv, p.lx[k], p.v[k], p.x[k], h));
 }
 
-// Intel's divider takes as long per lane in every width (it is most of a
-// row's cost), so the rows after the last full vector go to the narrowest
-// vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  A group stores
-// whole vectors, within the stride (a multiple of 2, 4 or 8 as the rows
-// need).
+// Where a division takes as long per lane in every width (it is most of a
+// row's cost), the rows after the last full vector are cheapest in the
+// narrowest vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  A
+// vector of w rows starts at a multiple of w, within a group of eight.
 template <int l>
-void rows(const points& p, double h, const double* t, int r, double* q, int stride)
+void rows(const points& p, double h, const double* t, int r, double* q, layout y)
 {
     int g = 0;
     for (; g + l <= r; g += l)
-        group<l>(p, h, t + g, l, q + g, stride);
+        group<l>(p, h, t + g, l, q + y.at(0, g), y.step);
     if constexpr (l >= 8) {
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, q + g, stride);
+            group<4>(p, h, t + g, 4, q + y.at(0, g), y.step);
             g += 4;
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, q + g, stride);
+            group<4>(p, h, t + g, r - g, q + y.at(0, g), y.step);
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, q + g, stride);
+        group<2>(p, h, t + g, r - g, q + y.at(0, g), y.step);
 }
 
 // The sums s[0 … w·nv − 1] in nv vectors, each lane's adds a chain of its
@@ -119,34 +118,34 @@ void sums(const double* q, int m, int stride, double* s)
 
 int width() { return lanes; }
 
-void terms(const points& p, double h, const double* t, int r, double* q, int stride)
+void terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
-    rows<lanes>(p, h, t, r, q, stride);
+    rows<lanes>(p, h, t, r, q, y);
 }
 
-void add(const double* q, int m, int stride, double* s)
+void add(const double* q, int m, int stride, int width, double* s)
 {
-    if (stride == 1) {
+    if (width == 1) {
         double s0 = s[0];
         for (int k = 0; k < m; ++k)
-            s0 = s0 + q[k];
+            s0 = s0 + q[k * stride];
         s[0] = s0;
         return;
     }
-    if (stride == 2)
+    if (width == 2)
         return sums<2, 1>(q, m, stride, s);
     // Four lanes at most: a 512-bit add takes twice as long as a 256-bit
     // one on some CPUs, and the adds are chains that wait on it.
     constexpr int w = lanes < 4 ? lanes : 4;
-    if (stride == 4)
+    if (width == 4)
         return sums<w, 4 / w>(q, m, stride, s);
     // sixteen lanes at a time, in as many chains side by side per midpoint
     // as vectors hold them
-    for (int g = 0; g < stride; g += 16)
-        if (stride - g >= 16)
-            sums<w, 16 / w>(q + g, m, stride, s + g);
-        else
-            sums<w, 8 / w>(q + g, m, stride, s + g);
+    int g = 0;
+    for (; g + 16 <= width; g += 16)
+        sums<w, 16 / w>(q + g, m, stride, s + g);
+    if (g < width)
+        sums<w, 8 / w>(q + g, m, stride, s + g);
 }
 
 }  // namespace zorvick::quadrature::ZORVICK_ISA

@@ -18,6 +18,17 @@ struct points {
     int m;
 };
 
+// Where a buffer of terms holds row j's term at midpoint k:
+// q[k·step + (j / 8)·group + j % 8].  The rows of a midpoint side by side
+// (step ≥ the rows, group = 8), or, for more than eight rows, the terms of
+// each group of eight rows together (step = 8), so that adding a group's
+// reads only its own.
+struct layout {
+    int step;
+    long group;
+    long at(long k, int j) const { return k * step + (j / 8) * group + j % 8; }
+};
+
 // The row-dependent part of the term of midpoint x for the parameter t,
 // given lx = ln x and v = u·sin u:
 //
@@ -40,19 +51,19 @@ inline V term(V t, P lx, P v, P x, double h)
 
 }  // namespace zorvick::quadrature
 
-// Each kernel set, for a buffer of terms that holds the rows of a
-// midpoint side by side, `stride` doubles apart (stride ≥ r, a multiple
-// of the vectors the set groups rows in):
+// Each kernel set:
 //   width()  doubles per vector;
-//   terms    q[k·stride + j] = term(t[j], x_k) for the rows j < r and the
-//            midpoints of p (lanes past row r − 1 may get copies);
+//   terms    the terms term(t[j], x_k) of the rows j < r at the midpoints
+//            of p, to q as the layout places them (lanes past row r − 1
+//            may get copies, within the rows' group of eight);
 //   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
-//            every j < stride, the rows side by side in vector lanes.
-#define ZORVICK_DECLARE_LANES(isa)                                                        \
-    namespace zorvick::quadrature::isa {                                                 \
-    int width();                                                                          \
-    void terms(const points& p, double h, const double* t, int r, double* q, int stride); \
-    void add(const double* q, int m, int stride, double* s);                              \
+//            j < width (1, 2, 4 or a multiple of 8), the rows side by side
+//            in vector lanes.
+#define ZORVICK_DECLARE_LANES(isa)                                                 \
+    namespace zorvick::quadrature::isa {                                          \
+    int width();                                                                   \
+    void terms(const points& p, double h, const double* t, int r, double* q, layout l); \
+    void add(const double* q, int m, int stride, int width, double* s);            \
     }
 
 ZORVICK_DECLARE_LANES(sse2)

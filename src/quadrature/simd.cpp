@@ -4,11 +4,11 @@ namespace zorvick::quadrature {
 
 namespace {
 
-void scalar_terms(const points& p, double h, const double* t, int r, double* q, int stride)
+void scalar_terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
     for (int k = 0; k < p.m; ++k)
         for (int j = 0; j < r; ++j)
-            q[k * stride + j] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
+            q[y.at(k, j)] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
 }
 
 // The chains of w rows side by side: each add waits for the one before in
@@ -29,12 +29,12 @@ void chains(const double* q, int m, int stride, double* s)
         s[j] = a[j];
 }
 
-void scalar_add(const double* q, int m, int stride, double* s)
+void scalar_add(const double* q, int m, int stride, int width, double* s)
 {
     int j = 0;
-    for (; j + 8 <= stride; j += 8)
+    for (; j + 8 <= width; j += 8)
         chains<8>(q + j, m, stride, s + j);
-    switch (stride - j) {
+    switch (width - j) {
     case 4: chains<4>(q + j, m, stride, s + j); break;
     case 2: chains<2>(q + j, m, stride, s + j); break;
     case 1: chains<1>(q + j, m, stride, s + j); break;

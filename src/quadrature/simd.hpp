@@ -12,14 +12,14 @@ namespace zorvick::quadrature {
 // lanes of their vectors (lanes.cpp).
 enum class isa { scalar, sse2, avx2, avx512 };
 
-// For a buffer of terms that holds the rows of a midpoint side by side,
-// `stride` doubles apart (lanes.hpp):
+// For buffers of terms (lanes.hpp):
 //   terms  the rows' terms from the shared part of the midpoints p;
-//   add    each lane's terms added to its sum in index order.
+//   add    each of the first `width` lanes' terms added to its sum in
+//          index order.
 struct kernel {
     int lanes;
-    void (*terms)(const points& p, double h, const double* t, int r, double* q, int stride);
-    void (*add)(const double* q, int m, int stride, double* s);
+    void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
+    void (*add)(const double* q, int m, int stride, int width, double* s);
 };
 
 kernel kernel_for(isa set);

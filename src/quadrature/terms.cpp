@@ -13,7 +13,7 @@ namespace {
 // alone adds an earlier term a midpoint in the same loop, its sum in a
 // register.
 void scalar_loop(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q,
-                 const double* earlier, int na, double* s)
+                 layout y, const double* earlier, int na, double* s)
 {
     if (r == 1) {
         double s0 = s[0];
@@ -28,25 +28,24 @@ void scalar_loop(const course& c, double h, std::int64_t first, int m, const dou
         s[0] = s0;
         return;
     }
-    const int stride = c.stride;
     each_midpoint(h, first, m, [=](int k, double x, double lx, double v) {
         for (int j = 0; j < r; ++j)
-            q[k * stride + j] = term(t[j], lx, v, x, h);
+            q[y.at(k, j)] = term(t[j], lx, v, x, h);
     });
     add(c, earlier, na, s);
 }
 
 }  // namespace
 
-void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q,
+void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
              const double* earlier, int na, double* s)
 {
     switch (c.terms) {
     case by::sines:
-        libm::terms(c.f, h, first, m, t, r, q, c.stride, earlier, na, 8 * std::max(c.fold, 1), s);
+        libm::terms(c.f, h, first, m, t, r, q, y, earlier, na, 8 * std::max(c.fold, 1), s);
         return;
     case by::scalar:
-        scalar_loop(c, h, first, m, t, r, q, earlier, na, s);
+        scalar_loop(c, h, first, m, t, r, q, y, earlier, na, s);
         return;
     case by::vectors:
         break;
@@ -54,14 +53,24 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     double x[256];
     double lx[256];
     double v[256];
-    kernel_for(c.set).terms(fill(x, lx, v, h, first, m, c.f), h, t, r, q, c.stride);
+    kernel_for(c.set).terms(fill(x, lx, v, h, first, m, c.f), h, t, r, q, y);
     add(c, earlier, na, s);
 }
 
 void add(const course& c, const double* q, int m, double* s)
 {
     if (m > 0)
-        kernel_for(c.set).add(q, m, c.stride, s);
+        kernel_for(c.set).add(q, m, c.stride, c.stride, s);
+}
+
+void add_group(const course& c, const double* q, int m, int g, double* s)
+{
+    // the group's lanes, or as many as its rows in a vector of 1, 2 or 4
+    const int first = g * group_lanes;
+    const int rows = c.rows - first;
+    const int width = std::min({group_lanes, c.stride - first, rows <= 2 ? rows : rows <= 4 ? 4 : group_lanes});
+    if (m > 0)
+        kernel_for(c.set).add(q, m, c.groups > 1 ? group_lanes : c.stride, width, s + first);
 }
 
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
@@ -81,7 +90,7 @@ void inline_pass(const course& c, const double* t, int r, std::int32_t n, double
     int i = 0;
     for (std::int32_t first = 0; first < n; first += c.piece, i ^= 1) {
         const int m = std::min<std::int32_t>(c.piece, n - first);
-        compute(c, h, first, m, t, r, q[i], q[i ^ 1], c.fold > 0 ? ready : 0, s);
+        compute(c, h, first, m, t, r, q[i], {c.stride, group_lanes}, q[i ^ 1], c.fold > 0 ? ready : 0, s);
         if (c.fold > 0)
             ready = m;
         else

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -15,8 +16,9 @@ namespace zorvick::quadrature {
 
 namespace {
 
-// Most chunks of terms a thread holds.
+// Most chunks of terms a thread holds, and groups of rows a pass has.
 constexpr int most_buffers = 8;
+constexpr int most_groups = wmax / group_lanes;
 
 // A counter on a cache line of its own.
 struct alignas(64) counter {
@@ -27,18 +29,21 @@ struct alignas(64) counter {
 // midpoints in increasing order and computes everything of a chunk itself:
 // the midpoints, their logarithms and sines, every row's terms, into a
 // buffer of its own that stays in its core's cache.  The one ordered step
-// is adding a chunk's terms to the rows' sums: its owner does it once
+// is adding a chunk's terms to the rows' sums: its owner adds them once
 // every chunk before it has been added, by whichever thread owned those.
-// Only the sums and the count of chunks added pass from core to core;
-// the terms never do.  (Sharing the midpoints' logarithms and sines among
-// the threads instead moved 24 bytes a midpoint, and 8 a row, between
-// cores: more than cores exchange at the rate the fast sines make them.)
+// Only the sums and the counts of chunks added pass from core to core; the
+// terms never do.  (Sharing the midpoints' logarithms and sines among the
+// threads instead moved 24 bytes a midpoint, and 8 a row, between cores:
+// more than cores exchange at the rate the fast sines make them.)
 //
-// A thread holds a few chunks, so that it can go on computing while the
-// oldest waits for its turn: on a shared machine one CPU is often slower
-// than the other, and the thread on the faster one runs ahead.  With a
-// fold, the owner adds its oldest chunk in the loop of the pieces it
-// computes next, as the course says; otherwise all at once.
+// Each group of up to eight rows takes its turns on its own, so that
+// different threads can add different groups of rows at once: the adds of
+// one chunk then hold up the next chunk's owner only for the time of one
+// group's.  A thread holds a few chunks, so that it can go on computing
+// while the oldest waits for its turns: on a shared machine one CPU is
+// often slower than the other, and the thread on the faster one runs
+// ahead.  With a fold (one group), the owner adds its oldest chunk in the
+// loop of the pieces it computes next, as the course says.
 struct pass_state {
     const course& c;
     const double* t;
@@ -46,23 +51,33 @@ struct pass_state {
     double h;
     std::int32_t n;
     std::int32_t nchunks;
-    double* terms;             // a region of c.buffers chunks for each thread
-    counter seats;             // threads that took their region
-    counter claim;             // next chunk to compute
-    counter added;             // chunks whose terms are in the sums
-    alignas(64) double s[wmax];  // the sums, touched only by the thread whose turn it is
+    double* terms;                // c.buffers buffers of c.slot doubles for each thread
+    counter seats;                // threads that took their buffers
+    counter claim;                // next chunk to compute
+    counter added[most_groups];   // for each group, chunks whose terms are in its sums
+    alignas(64) double s[wmax];   // the sums: a group's are touched only by the thread whose turn it is
 };
 
-// One thread's chunks and, while it adds them, the sums.
+// One thread's chunks and, while it folds the adds of one, the sums.
 struct owner {
     double* buffers;
-    std::int32_t held[most_buffers];  // chunks computed, not yet added: a ring, oldest first
+    std::int32_t held[most_buffers];  // chunks computed and not added in every group: a ring, oldest first
+    unsigned done[most_buffers];      // the groups of each that are added
+    unsigned fresh;  // buffers whose padding lanes are not zeroed yet
     int oldest;
     int count;
-    bool turn;  // the oldest chunk's turn has come: its adds are under way
+    bool turn;  // the oldest chunk's adds are being folded
     int a;      // midpoints of it added so far
     double s[wmax];
 };
+
+// A chunk's terms: the rows of a midpoint side by side where they make one
+// group; with more, each group's terms together, 8 a midpoint, so that
+// adding a group reads only its own.
+layout lay(const pass_state& p)
+{
+    return p.c.groups > 1 ? layout{group_lanes, long{group_lanes} * p.c.chunk} : layout{p.c.stride, group_lanes};
+}
 
 std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 {
@@ -71,22 +86,22 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 
 double* buffer(const pass_state& p, const owner& o, int slot)
 {
-    return o.buffers + std::size_t(slot) * std::size_t(p.c.chunk) * std::size_t(p.c.stride);
+    return o.buffers + std::size_t(slot) * std::size_t(p.c.slot);
 }
 
-// Whether the oldest chunk's adds are under way: they start, with the
-// sums, when every chunk before it has been added.
-bool turn(pass_state& p, owner& o)
+bool due(const pass_state& p, std::int32_t c, int g)
 {
-    if (o.count > 0 && !o.turn && p.added.v.load(std::memory_order_acquire) == o.held[o.oldest]) {
-        std::copy(p.s, p.s + p.c.stride, o.s);
-        o.turn = true;
-        o.a = 0;
-    }
-    return o.turn;
+    return p.added[g].v.load(std::memory_order_acquire) == c;
 }
 
-// Adds the rest of the oldest chunk and passes the sums on.
+void pass_on(pass_state& p, std::int32_t c, int g)
+{
+    p.added[g].v.store(c + 1, std::memory_order_release);
+    p.added[g].v.notify_all();
+}
+
+// Adds the rest of the oldest chunk, whose adds are being folded, and
+// passes the sums on.
 void finish(pass_state& p, owner& o)
 {
     const std::int32_t c = o.held[o.oldest];
@@ -95,22 +110,50 @@ void finish(pass_state& p, owner& o)
     o.turn = false;
     o.oldest = (o.oldest + 1) % p.c.buffers;
     --o.count;
-    p.added.v.store(c + 1, std::memory_order_release);
-    p.added.v.notify_all();
+    pass_on(p, c, 0);
 }
 
-// Adds of the chunks whose turn has come, all at once when they are not
-// folded into the pieces computed next.
+// Adds each group of the held chunks whose turn has come, oldest first, and
+// lets go of the chunks added in every group.  With a fold, starts the
+// oldest chunk's adds when their turn has come, to go on in the loop of
+// the pieces computed next.
 void add_due(pass_state& p, owner& o)
 {
-    while (turn(p, o) && p.c.fold == 0)
-        finish(p, o);
+    if (p.c.fold > 0) {
+        if (o.count > 0 && !o.turn && due(p, o.held[o.oldest], 0)) {
+            std::copy(p.s, p.s + p.c.stride, o.s);
+            o.turn = true;
+            o.a = 0;
+        }
+        return;
+    }
+    for (int i = 0; i < o.count; ++i) {
+        const int slot = (o.oldest + i) % p.c.buffers;
+        const std::int32_t c = o.held[slot];
+        for (int g = 0; g < p.c.groups; ++g)
+            if ((o.done[slot] >> g & 1) == 0 && due(p, c, g)) {
+                add_group(p.c, buffer(p, o, slot) + lay(p).at(0, g * group_lanes), chunk_size(p, c), g, p.s);
+                o.done[slot] |= 1u << g;
+                pass_on(p, c, g);
+            }
+    }
+    const unsigned all = (1u << p.c.groups) - 1;
+    for (; o.count > 0 && o.done[o.oldest] == all; --o.count)
+        o.oldest = (o.oldest + 1) % p.c.buffers;
 }
 
 void compute_chunk(pass_state& p, owner& o, std::int32_t c)
 {
     const int slot = (o.oldest + o.count) % p.c.buffers;
     double* q = buffer(p, o, slot);
+    const layout y = lay(p);
+    // No row writes the lanes past the last: they stay zero once zeroed.
+    if (o.fresh >> slot & 1) {
+        for (std::int32_t k = 0; k < p.c.chunk; ++k)
+            for (int j = p.r; j < p.c.stride; ++j)
+                q[y.at(k, j)] = 0.0;
+        o.fresh &= ~(1u << slot);
+    }
     const std::int64_t first = std::int64_t{c} * p.c.chunk;
     const std::int32_t m = chunk_size(p, c);
     for (std::int32_t at = 0; at < m; at += p.c.piece) {
@@ -122,7 +165,7 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
             earlier = buffer(p, o, o.oldest) + std::size_t(o.a) * std::size_t(p.c.stride);
             na = std::min(p.c.fold * k, chunk_size(p, o.held[o.oldest]) - o.a);
         }
-        compute(p.c, p.h, first + at, k, p.t, p.r, q + std::size_t(at) * std::size_t(p.c.stride), earlier, na, o.s);
+        compute(p.c, p.h, first + at, k, p.t, p.r, q + y.at(at, 0), y, earlier, na, o.s);
         if (o.turn) {
             o.a += na;
             if (o.a == chunk_size(p, o.held[o.oldest]))
@@ -134,6 +177,7 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     if (o.turn)
         finish(p, o);
     o.held[slot] = c;
+    o.done[slot] = 0;
     ++o.count;
     add_due(p, o);
 }
@@ -142,29 +186,32 @@ void work(pass_state& p)
 {
     const std::int32_t seat = p.seats.v.fetch_add(1, std::memory_order_relaxed);
     owner o{};
-    o.buffers = p.terms + std::size_t(seat) * std::size_t(p.c.buffers) * std::size_t(p.c.chunk) *
-                              std::size_t(p.c.stride);
+    o.buffers = p.terms + std::size_t(seat) * std::size_t(p.c.buffers) * std::size_t(p.c.slot);
+    o.fresh = (1u << p.c.buffers) - 1;
     bool claims = true;
-    for (;;) {
+    while (claims || o.count > 0) {
         if (claims && o.count < p.c.buffers) {
             const std::int32_t c = p.claim.v.fetch_add(1, std::memory_order_relaxed);
-            if (c < p.nchunks) {
+            if (c < p.nchunks)
                 compute_chunk(p, o, c);
-                continue;
-            }
-            claims = false;
+            else
+                claims = false;
+            continue;
         }
-        if (o.count == 0)
-            return;
-        // Nothing to compute beside the adds: wait for the oldest chunk's
-        // turn.  The lowest chunk not yet added is always held by a thread
-        // that adds it once computed, so this ends.
-        while (!turn(p, o)) {
-            const std::int32_t at = p.added.v.load(std::memory_order_acquire);
-            if (at != o.held[o.oldest])
-                p.added.v.wait(at, std::memory_order_acquire);
+        // Nothing to compute beside the adds: they are done at once, or
+        // wait for the turn of the oldest chunk's next group.  The lowest
+        // chunk not yet added in a group is held by a thread that adds it
+        // once computed, so this ends.
+        add_due(p, o);
+        if (o.turn) {
+            finish(p, o);
+        } else if (o.count > 0) {
+            const std::int32_t c = o.held[o.oldest];
+            const int g = std::countr_one(o.done[o.oldest]);
+            const std::int32_t at = p.added[g].v.load(std::memory_order_acquire);
+            if (at != c)
+                p.added[g].v.wait(at, std::memory_order_acquire);
         }
-        finish(p, o);
     }
 }
 
@@ -188,14 +235,15 @@ int cpus()
 bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
 {
     const int threads = std::min(c.threads, most_threads);
-    // calloc, not new: even the nothrow new reports failure by throwing and
-    // catching inside, and throwing needs memory that may be what is
-    // missing.  Zeroed, for the padding lanes that no row writes.
-    const std::size_t doubles =
-        std::size_t(threads) * std::size_t(c.buffers) * std::size_t(c.chunk) * std::size_t(c.stride);
-    const std::unique_ptr<double, void (*)(void*)> terms(static_cast<double*>(std::calloc(doubles, sizeof(double))),
+    if (c.buffers > most_buffers || c.groups > most_groups || (c.fold > 0 && c.groups > 1))
+        return false;
+    const std::size_t bytes = std::size_t(threads) * std::size_t(c.buffers) * std::size_t(c.slot) * sizeof(double);
+    // aligned_alloc, not new: even the nothrow new reports failure by
+    // throwing and catching inside, and throwing needs memory that may be
+    // what is missing.
+    const std::unique_ptr<double, void (*)(void*)> terms(static_cast<double*>(std::aligned_alloc(64, bytes)),
                                                           std::free);
-    if (!terms || c.buffers > most_buffers)
+    if (!terms)
         return false;
     pass_state p{c, t, r, 1.0 / static_cast<double>(n), n,
                  static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms.get(), {}, {}, {}, {}};

@@ -51,10 +51,11 @@ TEST(Course, BoundsTheBuffersOfTerms)
     for (const int workers : {1, 2, 16, 256, 100000})
         for (int r = 1; r <= wmax; ++r) {
             const course c = decide(r, nmax, {workers, 1 << 30, 2, isa::avx512, wmax, libm::set::avx512});
-            const std::int64_t each = std::int64_t{c.buffers} * c.chunk * c.stride * 8;
+            const std::int64_t each = std::int64_t{c.buffers} * c.slot * 8;
             EXPECT_LE(each, 1 << 20) << workers << " workers, " << r << " rows";
             EXPECT_LE(each * c.threads, 4 << 20) << workers << " workers, " << r << " rows";
             EXPECT_GE(c.stride, r);
+            EXPECT_GE(c.slot, std::int64_t{c.chunk} * c.stride);
         }
 }
 

@@ -16,58 +16,59 @@ namespace {
 constexpr int piece = 256;
 
 // terms() for p ≤ piece midpoints.
-void row_piece(set f, double h, std::int64_t first, int p, const double* t, int r, double* q, int stride,
+void row_piece(set f, double h, std::int64_t first, int p, const double* t, int r, double* q, layout y,
                const double* add, int na, int per, double* s)
 {
     double x[piece];
     double lx[piece];
+    double v[piece];
 #ifdef ZORVICK_FAST_LIBM
     if (f == set::avx512) {
         int fail[piece + 16];
-        double vf[piece];
         const int nl = avx512::logs(h, first, p, x, lx, fail);
         for (int i = 0; i < nl; ++i)
             lx[fail[i]] = std::log(x[fail[i]]);
-        const int ns = avx512::terms(x, lx, p, h, t, r, q, stride, add, na, per, s, fail);
+        const int ns = avx512::terms(x, lx, p, h, t, r, q, y.step, y.group, add, na, per, s, fail);
         for (int i = 0; i < ns; ++i) {
             const int k = fail[i];
             const double u = -lx[k];
             x[i] = x[k];
             lx[i] = lx[k];
-            vf[i] = u * std::sin(u);
+            v[i] = u * std::sin(u);
         }
         // The midpoints left to the library, gathered: few rows one by one,
         // more in vectors of rows, as their divisions are most of the cost.
         if (r <= 4) {
             for (int i = 0; i < ns; ++i)
                 for (int j = 0; j < r; ++j)
-                    q[fail[i] * stride + j] = term(t[j], lx[i], vf[i], x[i], h);
+                    q[y.at(fail[i], j)] = term(t[j], lx[i], v[i], x[i], h);
             return;
         }
         constexpr int batch = 16;
-        double tq[batch * 64];  // stride ≤ 64
+        double tq[batch * 64];  // rows ≤ 64
         for (int i = 0; i < ns; i += batch) {
             const int b = std::min(batch, ns - i);
-            quadrature::avx512::terms({x + i, lx + i, vf + i, b}, h, t, r, tq, stride);
+            const int step = (r + 7) / 8 * 8;
+            quadrature::avx512::terms({x + i, lx + i, v + i, b}, h, t, r, tq, {step, 8});
             for (int e = 0; e < b; ++e)
-                std::copy(tq + e * stride, tq + e * stride + r, q + fail[i + e] * stride);
+                for (int j = 0; j < r; ++j)
+                    q[y.at(fail[i + e], j)] = tq[e * step + j];
         }
         return;
     }
 #endif
-    double v[piece];
     evaluate(f, h, first, p, x, lx, v);
     for (int k = 0; k < p; ++k)
         for (int j = 0; j < r; ++j)
-            q[k * stride + j] = term(t[j], lx[k], v[k], x[k], h);
-    for (int j = 0; j < stride && na > 0; ++j)
+            q[y.at(k, j)] = term(t[j], lx[k], v[k], x[k], h);
+    for (int j = 0; j < y.step && na > 0; ++j)
         for (int i = 0; i < na; ++i)
-            s[j] = s[j] + add[i * stride + j];
+            s[j] = s[j] + add[i * y.step + j];
 }
 
 }  // namespace
 
-void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, int stride,
+void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
            const double* add, int na, int per, double* s)
 {
     int a = 0;
@@ -75,8 +76,7 @@ void terms(set f, double h, std::int64_t first, int m, const double* t, int r, d
         const int p = std::min(piece, m - at);
         // as many adds as the piece's loop takes, the last piece all the rest
         const int now = at + p < m ? std::min(na - a, per * (p / 8)) : na - a;
-        row_piece(f, h, first + at, p, t, r, q + std::size_t(at) * stride, stride,
-                  add + std::size_t(a) * stride, now, per, s);
+        row_piece(f, h, first + at, p, t, r, q + y.at(at, 0), y, add + std::size_t(a) * y.step, now, per, s);
         a += now;
     }
 }

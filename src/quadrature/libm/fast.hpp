@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "quadrature/lanes.hpp"
+
 namespace zorvick::quadrature::libm {
 
 // library: std::log and std::sin for every value; avx512: the kernels,
@@ -41,15 +43,15 @@ fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double
 
 // The terms (lanes.hpp) of the rows t[0 … r − 1] at the midpoints
 // first … first + m − 1, from the shared part that evaluate gives, bit for
-// bit: q[k·stride + j] for row j and midpoint k (stride ≥ r; 1 for a row
-// alone).  They are computed in the loop of the sines, eight midpoints to
-// a vector, where the rows' divisions overlap the sines' work.  In the
-// same loop, na earlier terms of the same layout are added in order,
-// s[j] = s[j] + add[i·stride + j] for i = 0 … na − 1 and j < stride: their
-// adds are chains of dependent operations that would leave the CPU idle
-// on their own.  per/8 of them a midpoint go in the loop, the rest after
-// it; adds need a stride of 1, 2, 4, 8 or 16.
-void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, int stride,
+// bit, to q as the layout y places them (for a row alone, step 1).  They
+// are computed in the loop of the sines, eight midpoints to a vector,
+// where the rows' divisions overlap the sines' work.  In the same loop, na
+// earlier terms are added in order, s[j] = s[j] + add[i·y.step + j] for
+// i = 0 … na − 1 and j < y.step: their adds are chains of dependent
+// operations that would leave the CPU idle on their own.  per/8 (1 or 2)
+// of them a midpoint go in the loop, the rest after it; adds need the rows
+// side by side in a step of 1, 2, 4, 8 or 16.
+void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
            const double* add = nullptr, int na = 0, int per = 8, double* s = nullptr);
 
 // The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and

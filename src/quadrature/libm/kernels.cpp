@@ -224,25 +224,26 @@ av<w> load_adds(const double* p)
     return v;
 }
 
-// The loop of terms().  A buffer of terms holds the rows of a midpoint
-// side by side, `stride` doubles apart: the adds of earlier terms go
+// The loop of terms().  Row j's term at midpoint k goes to
+// q[k·step + (j / 8)·group + j % 8]; the earlier terms to add hold the
+// rows of a midpoint side by side, step doubles apart, and their adds go
 // across the rows in nv vectors of w lanes, one add a vector and midpoint
 // (w = 1: a row alone, whose t and sum stay in registers).  nv = 0: no
 // adds.
 template <int w, int nv>
 [[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, int r,
-                                       double* q, long stride, const double* add, int na, int per, double* s,
-                                       int* fail)
+                                       double* q, long step, long group, const double* add, int na, int per,
+                                       double* s, int* fail)
 {
     constexpr bool alone = w == 1;
     if constexpr (alone)
         r = 1;
     if constexpr (nv > 0)
-        stride = w * nv;  // known here: no multiplies in the addresses
+        step = w * nv;  // known here: no multiplies in the addresses
     av<w> sv[nv > 0 ? nv : 1];
     for (int g = 0; g < nv; ++g)
         sv[g] = load_adds<w>(s + g * w);
-    const __m512i at = vi{0, 1, 2, 3, 4, 5, 6, 7} * stride;
+    const __m512i at = vi{0, 1, 2, 3, 4, 5, 6, 7} * step;
     int nf = 0;
     int k = 0;
     int a = 0;
@@ -263,7 +264,7 @@ template <int w, int nv>
         else
             for (int j = 0; j < r; ++j) {
                 const vd tj = term<vd, vd>(splat(t[j]), l, v, xv, h);
-                _mm512_i64scatter_pd(q + k * stride + j, at, tj, 8);
+                _mm512_i64scatter_pd(q + k * step + j / 8 * group + j % 8, at, tj, 8);
             }
         nf = collect(fine, k, fail, nf);
         // The adds depend on each other alone, row by row: in this loop
@@ -275,7 +276,7 @@ template <int w, int nv>
                 for (int e = 0; e < lanes; ++e, ++a)
 #pragma GCC unroll 4
                     for (int g = 0; g < nv; ++g)
-                        sv[g] = sv[g] + load_adds<w>(add + a * stride + g * w);
+                        sv[g] = sv[g] + load_adds<w>(add + a * step + g * w);
         }
     }
     for (; k < m; ++k)
@@ -284,7 +285,7 @@ template <int w, int nv>
         for (; a < na; ++a)
 #pragma GCC unroll 4
             for (int g = 0; g < nv; ++g)
-                sv[g] = sv[g] + load_adds<w>(add + a * stride + g * w);
+                sv[g] = sv[g] + load_adds<w>(add + a * step + g * w);
         for (int g = 0; g < nv; ++g)
             __builtin_memcpy(s + g * w, &sv[g], sizeof sv[g]);
     }
@@ -355,19 +356,19 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     return nf;
 }
 
-int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, int stride,
-          const double* add, int na, int per, double* s, int* fail)
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, int step,
+          long group, const double* add, int na, int per, double* s, int* fail)
 {
-    switch (na > 0 ? stride : 0) {
-    case 1: return rows<1, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
-    case 2: return rows<2, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
-    case 4: return rows<4, 1>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
-    case 8: return rows<4, 2>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
-    case 16: return rows<4, 4>(x, lx, m, h, t, r, q, stride, add, na, per, s, fail);
+    switch (na > 0 ? step : 0) {
+    case 1: return rows<1, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
+    case 2: return rows<2, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
+    case 4: return rows<4, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
+    case 8: return rows<4, 2>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
+    case 16: return rows<4, 4>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
     default: break;
     }
-    return stride == 1 ? rows<1, 0>(x, lx, m, h, t, r, q, stride, add, 0, per, s, fail)
-                       : rows<8, 0>(x, lx, m, h, t, r, q, stride, add, 0, per, s, fail);
+    return step == 1 ? rows<1, 0>(x, lx, m, h, t, r, q, step, group, add, 0, per, s, fail)
+                     : rows<8, 0>(x, lx, m, h, t, r, q, step, group, add, 0, per, s, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

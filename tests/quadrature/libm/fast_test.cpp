@@ -114,7 +114,7 @@ TEST(Libm, TermsAndTheAddsInTheirLoopAreTheDefinitions)
                 add[i] = 1.0 / (static_cast<double>(i) + 3.0);
                 want[i % c.stride] = want[i % c.stride] + add[i];
             }
-            terms(f, h, 777, c.m, ts, c.r, q.data(), c.stride, add.data(), c.na, c.per, got.data());
+            terms(f, h, 777, c.m, ts, c.r, q.data(), {c.stride, 8}, add.data(), c.na, c.per, got.data());
             const auto what = [&] { return testing::Message() << c.r << " rows, stride " << c.stride << ", m = " << c.m
                                                               << ", " << c.na << " adds, libm set " << int(f); };
             for (int k = 0; k < c.m; ++k)
