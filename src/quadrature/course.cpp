@@ -27,7 +27,10 @@ course decide(int r, std::int32_t n, const plan& how)
     c.piece = std::min(256, 4096 / c.stride / 8 * 8);
 
     const int workers = std::clamp(how.workers, 1, most_threads);
-    c.threads = n >= how.inline_below ? workers : 1;
+    // Sharing pays once the work outweighs starting the threads.  A row
+    // costs about a third of the shared part (the fast sines; less beside
+    // the library's), so a pass of r rows is worth (r + 3)/4 of a row alone.
+    c.threads = std::int64_t{n} * (r + 3) >= std::int64_t{how.inline_below} * 4 ? workers : 1;
     // A thread holds a few chunks of terms, so that it can go on computing
     // while one waits for its turn to be added: at most 1 MB a thread,
     // staying in its core's cache, and 4 MB for all threads together.  A

@@ -9,17 +9,17 @@
 
 namespace zorvick::quadrature {
 
-// Measured on 2 cores: sharing a pass, thread start-up included, breaks even
-// between 2¹³ and 2¹⁴ points and is 1.4 times faster at 2¹⁵.  A window of
-// two vectors of rows keeps the rows' part of a pass below the shared part,
-// so the first row of a table of slow rows comes out 1.2 to 1.4 times later
-// than alone (a window of 32 made it 1.7, of 64 2.3), while a full window
-// shares each logarithm and sine among 16 rows (AVX-512), 8 (AVX2) or 4
-// (SSE2).
+// Measured on 2 cores, a row alone with the fast logarithm and sine:
+// sharing a pass, thread start-up included, breaks even between 2¹⁵ and
+// 2¹⁶ points and is 1.13 times faster at 2¹⁶, 1.35 at 2¹⁷.  A window of
+// two vectors of rows shares each logarithm and sine among 16 rows
+// (AVX-512), 8 (AVX2) or 4 (SSE2); wider ones hold up the first rows of a
+// table (with the library's logarithm and sine, a window of 32 made the
+// first of a table of slow rows 1.7 times later than alone, of 64 2.3).
 plan default_plan()
 {
     const isa set = widest();
-    return {cpus(), 8192, 1 << 15, set, 2 * kernel_for(set).lanes, libm::fastest()};
+    return {cpus(), 8192, 1 << 16, set, 2 * kernel_for(set).lanes, libm::fastest()};
 }
 
 void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)

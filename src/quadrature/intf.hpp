@@ -14,9 +14,10 @@ inline constexpr std::int32_t nmax = std::int32_t{1} << 30;
 // Most rows evaluated together.
 inline constexpr int wmax = 64;
 
-// How passes are run; results do not depend on any of it.  Passes of fewer
-// than `inline_below` points run on the calling thread; larger ones are
-// shared by `workers` threads in chunks of at most `chunk` midpoints.
+// How passes are run; results do not depend on any of it.  Passes of a row
+// alone with fewer than `inline_below` points run on the calling thread,
+// and passes of more rows with as much work; larger ones are shared by
+// `workers` threads in chunks of at most `chunk` midpoints.
 // `simd` is the kernel set for the rows' vectors and their adds, `libm`
 // the set that computes the library's logarithms and sines, and `window`
 // (1 … wmax) the number of consecutive rows of a table in step.  Each

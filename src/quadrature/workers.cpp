@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -238,15 +239,19 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
     if (c.buffers > most_buffers || c.groups > most_groups || (c.fold > 0 && c.groups > 1))
         return false;
     const std::size_t bytes = std::size_t(threads) * std::size_t(c.buffers) * std::size_t(c.slot) * sizeof(double);
-    // aligned_alloc, not new: even the nothrow new reports failure by
-    // throwing and catching inside, and throwing needs memory that may be
-    // what is missing.
-    const std::unique_ptr<double, void (*)(void*)> terms(static_cast<double*>(std::aligned_alloc(64, bytes)),
-                                                          std::free);
-    if (!terms)
+    // malloc, not new: even the nothrow new reports failure by throwing and
+    // catching inside, and throwing needs memory that may be what is
+    // missing.  (Not aligned_alloc either: glibc leaves a fragment behind
+    // each time, and a table's passes took another half megabyte each.)
+    // The buffers start on a cache line, so that a group of rows' terms at
+    // a midpoint is one line.
+    const std::unique_ptr<void, void (*)(void*)> block(std::malloc(bytes + 64), std::free);
+    if (!block)
         return false;
+    const auto at = reinterpret_cast<std::uintptr_t>(block.get());
+    double* const terms = reinterpret_cast<double*>((at + 63) / 64 * 64);
     pass_state p{c, t, r, 1.0 / static_cast<double>(n), n,
-                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms.get(), {}, {}, {}, {}};
+                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms, {}, {}, {}, {}};
     std::copy(s, s + c.stride, p.s);
 
     // POSIX threads rather than std::thread, which reports a failure only by
