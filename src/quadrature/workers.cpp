@@ -149,7 +149,7 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     double* q = buffer(p, o, slot);
     const layout y = lay(p);
     // No row writes the lanes past the last: they stay zero once zeroed.
-    if (o.fresh >> slot & 1) {
+    if (o.fresh >> slot & 1 && p.r < p.c.stride) {
         for (std::int32_t k = 0; k < p.c.chunk; ++k)
             for (int j = p.r; j < p.c.stride; ++j)
                 q[y.at(k, j)] = 0.0;
@@ -207,9 +207,15 @@ void work(pass_state& p)
         if (o.turn) {
             finish(p, o);
         } else if (o.count > 0) {
+            // The turn is near: a chunk's adds take a few microseconds,
+            // less than a sleeping thread takes to wake.
             const std::int32_t c = o.held[o.oldest];
             const int g = std::countr_one(o.done[o.oldest]);
-            const std::int32_t at = p.added[g].v.load(std::memory_order_acquire);
+            std::int32_t at = p.added[g].v.load(std::memory_order_acquire);
+            for (int spin = 0; at != c && spin < 4096; ++spin) {
+                std::this_thread::yield();
+                at = p.added[g].v.load(std::memory_order_acquire);
+            }
             if (at != c)
                 p.added[g].v.wait(at, std::memory_order_acquire);
         }
