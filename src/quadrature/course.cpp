@@ -31,23 +31,25 @@ course decide(int r, std::int32_t n, const plan& how)
     // costs about a third of the shared part (the fast sines; less beside
     // the library's), so a pass of r rows is worth (r + 3)/4 of a row alone.
     c.threads = std::int64_t{n} * (r + 3) >= std::int64_t{how.inline_below} * 4 ? workers : 1;
-    // A thread holds a few chunks of terms, so that it can go on computing
-    // while one waits for its turn to be added: at most 1 MB a thread,
-    // staying in its core's cache, and 4 MB for all threads together.  A
-    // buffer of a page or more takes whole pages and half a page: buffers
-    // a multiple of 4 KB apart would make the loads from one wait on the
-    // stores to another as if to the same address.
-    c.buffers = 4;
-    const std::int64_t each = std::min(std::int64_t{1} << 17, (std::int64_t{1} << 19) / c.threads) / c.buffers;
-    const bool pages = each >= 1024;
-    std::int64_t room = (pages ? each - 768 : each - 8) / c.stride;
-    if (room >= c.piece)
-        room = room / c.piece * c.piece;
-    c.chunk = static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min<std::int64_t>(how.chunk, room)));
-    const std::int64_t terms = (std::int64_t{c.chunk} * c.stride + 7) / 8 * 8;
-    c.slot = static_cast<std::int32_t>(pages ? (terms + 511) / 512 * 512 + 256 : terms);
-    const std::int64_t chunks = (std::int64_t{n} + c.chunk - 1) / c.chunk;
-    c.threads = static_cast<int>(std::min<std::int64_t>(c.threads, chunks));
+    if (c.threads > 1) {
+        // A thread holds a few chunks of terms, so that it can go on
+        // computing while one waits for its turn to be added: at most 1 MB
+        // a thread, staying in its core's cache, and 4 MB for all threads
+        // together.  A buffer of a page or more takes whole pages and half
+        // a page: buffers a multiple of 4 KB apart would make the loads
+        // from one wait on the stores to another as if to the same address.
+        c.buffers = 4;
+        const std::int64_t each = std::min(std::int64_t{1} << 17, (std::int64_t{1} << 19) / c.threads) / c.buffers;
+        const bool pages = each >= 1024;
+        std::int64_t room = (pages ? each - 768 : each - 8) / c.stride;
+        if (room >= c.piece)
+            room = room / c.piece * c.piece;
+        c.chunk = static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min<std::int64_t>(how.chunk, room)));
+        const std::int64_t terms = (std::int64_t{c.chunk} * c.stride + 7) / 8 * 8;
+        c.slot = static_cast<std::int32_t>(pages ? (terms + 511) / 512 * 512 + 256 : terms);
+        const std::int64_t chunks = (std::int64_t{n} + c.chunk - 1) / c.chunk;
+        c.threads = static_cast<int>(std::min<std::int64_t>(c.threads, chunks));
+    }
 
     // Adding the terms in order is the one part of a pass that no two
     // threads can share: each add waits for the one before in its row.

@@ -38,6 +38,7 @@ struct course {
     int piece;            // midpoints a kernel call
     int fold;             // earlier terms added in a kernel's loop, per midpoint
                           // computed; 0: a piece's or chunk's terms added apart
+    // where threads > 1:
     std::int32_t chunk;   // midpoints a thread claims at once
     int buffers;          // chunks of terms a thread holds
     std::int32_t slot;    // doubles from one of its buffers to the next

@@ -25,7 +25,8 @@ plan default_plan()
 void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
 {
     const course c = decide(r, n, how);
-    double sums[wmax] = {};  // c.stride ≤ wmax lanes
+    double sums[wmax];  // c.stride ≤ wmax lanes
+    std::fill(sums, sums + c.stride, 0.0);
     if (c.threads == 1 || !shared_pass(c, t, r, n, sums))
         inline_pass(c, t, r, n, sums);
     std::copy(sums, sums + r, s);

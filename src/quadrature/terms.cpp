@@ -82,7 +82,7 @@ void inline_pass(const course& c, const double* t, int r, std::int32_t n, double
     // the stores to the other as if to the same address.
     double b[2 * 4096 + 256];
     double* const q[2] = {b, b + 4096 + 256};
-    const int most = std::min<std::int32_t>(c.piece, n);
+    const int most = r < c.stride ? std::min<std::int32_t>(c.piece, n) : 0;
     for (double* p : q)
         for (int k = 0; k < most; ++k)
             std::fill(p + k * c.stride + r, p + (k + 1) * c.stride, 0.0);
