@@ -25,6 +25,17 @@ apt_install()
     done
     [[ ${#missing[@]} == 0 ]] && return 0
     echo "installing: ${missing[*]}"
-    as_root apt-get update -qq &&
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    as_root apt-get update -qq || return 1
+    # All or nothing: a package the archive does not have stops the install
+    # before it starts.
+    local unknown=()
+    for p in "${missing[@]}"; do
+        [[ $p == */* ]] && continue
+        [[ $(apt-cache policy "$p" 2>/dev/null | awk '/Candidate:/ {print $2}') =~ ^(|\(none\))$ ]] && unknown+=("$p")
+    done
+    if [[ ${#unknown[@]} -gt 0 ]]; then
+        echo "${0##*/}: not in the package archive that apt knows: ${unknown[*]}; nothing was installed" >&2
+        return 1
+    fi
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

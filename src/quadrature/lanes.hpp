@@ -66,7 +66,7 @@ inline V term(V t, P lx, P v, P x, double h)
     void add(const double* q, int m, int stride, int width, double* s);            \
     }
 
-ZORVICK_DECLARE_LANES(sse2)
+ZORVICK_DECLARE_LANES(base)
 ZORVICK_DECLARE_LANES(avx2)
 ZORVICK_DECLARE_LANES(avx512)
 

@@ -47,12 +47,18 @@ void scalar_add(const double* q, int m, int stride, int width, double* s)
 kernel kernel_for(isa set)
 {
     switch (set) {
-    case isa::sse2:
-        return {sse2::width(), sse2::terms, sse2::add};
+    case isa::base:
+        return {base::width(), base::terms, base::add};
+#if defined(__x86_64__)
     case isa::avx2:
         return {avx2::width(), avx2::terms, avx2::add};
     case isa::avx512:
         return {avx512::width(), avx512::terms, avx512::add};
+#else
+    case isa::avx2:
+    case isa::avx512:
+        break;
+#endif
     case isa::scalar:
         break;
     }
@@ -62,12 +68,18 @@ kernel kernel_for(isa set)
 bool supported(isa set)
 {
     switch (set) {
+#if defined(__x86_64__)
     case isa::avx2:
         return __builtin_cpu_supports("avx2");
     case isa::avx512:
         return __builtin_cpu_supports("avx512f");
+#else
+    case isa::avx2:
+    case isa::avx512:
+        return false;
+#endif
     case isa::scalar:
-    case isa::sse2:
+    case isa::base:
         break;
     }
     return true;
@@ -75,7 +87,7 @@ bool supported(isa set)
 
 isa widest()
 {
-    return supported(isa::avx512) ? isa::avx512 : supported(isa::avx2) ? isa::avx2 : isa::sse2;
+    return supported(isa::avx512) ? isa::avx512 : supported(isa::avx2) ? isa::avx2 : isa::base;
 }
 
 }  // namespace zorvick::quadrature

@@ -9,8 +9,10 @@
 namespace zorvick::quadrature {
 
 // scalar works row by row; the vector sets put rows side by side in the
-// lanes of their vectors (lanes.cpp).
-enum class isa { scalar, sse2, avx2, avx512 };
+// lanes of their vectors (lanes.cpp): base in the vectors of two doubles
+// that every CPU of the architecture has (SSE2 on x86-64, Advanced SIMD on
+// arm64), avx2 and avx512 in those of x86-64's extensions.
+enum class isa { scalar, base, avx2, avx512 };
 
 // For buffers of terms (lanes.hpp):
 //   terms  the rows' terms from the shared part of the midpoints p;
@@ -24,7 +26,7 @@ struct kernel {
 
 kernel kernel_for(isa set);
 
-// Whether this CPU can run the set; scalar and sse2 run on every x86-64.
+// Whether this CPU can run the set; scalar and base run on every CPU.
 bool supported(isa set);
 
 // The widest set this CPU supports.

@@ -1,29 +1,35 @@
-# What a new user does on a fresh Debian 12 machine: a minimal root file
-# system (debootstrap, variant minbase, with git and ca-certificates alone),
-# a clone of this repository, and the README followed as it stands.  As
-# root: the first quick-start command and every shell block of the Install
-# section, then the tool from PATH, its manual page and the package's files.
-# As a user with sudo, on a second fresh copy: the first quick-start
-# command.  Last, piuparts installs, removes and purges the package in a
-# clean copy of the same base.  The commands are read from the README, so
-# the two cannot drift.
-#   fresh-machine.sh SOURCE_DIR WORK_DIR
-# Needs root, debootstrap and the archive that apt is configured with.
+# What a new user does on a fresh Debian 12 or 13 machine: a minimal root
+# file system (debootstrap, variant minbase, with git and ca-certificates
+# alone), a clone of this repository, and the README followed as it
+# stands.  As root: the first quick-start command, then the test tools
+# with the dev workflow and the package checks, and every shell block of
+# the Install section, then the tool from PATH, its manual page and the
+# package's files.  As a user with sudo, on a second fresh copy: the first
+# quick-start command.  Last, piuparts installs, removes and purges the
+# package in a clean copy of the same base.  The commands are read from the
+# README, so the two cannot drift.
+#   fresh-machine.sh SOURCE_DIR WORK_DIR SUITE   (bookworm or trixie)
+# Needs root (through sudo for another user), debootstrap and the archive
+# that apt is configured with.
 set -uo pipefail
-src=$1 work=$2
-suite=bookworm
+src=$1 work=$2 suite=$3
 started=$SECONDS
 
-die() { echo "fresh machine: $*" >&2; exit 1; }
-[[ $(id -u) == 0 ]] || die "needs root (debootstrap, chroot and mount)"
+die() { echo "fresh machine ($suite): $*" >&2; exit 1; }
+case $suite in bookworm | trixie) ;; *) die "Debian 12 (bookworm) and 13 (trixie) are supported" ;; esac
+if [[ $(id -u) != 0 ]]; then
+    command -v sudo >/dev/null || die "needs root (debootstrap, chroot and mount): run it as root, or install sudo"
+    exec sudo bash "$0" "$@"
+fi
 for tool in debootstrap chroot git findmnt wget piuparts; do
     command -v $tool >/dev/null || die "$tool not found: scripts/install-deps test"
 done
-# The archive of the suite, as apt on this machine knows it.
+# The archive of this machine's own release, as apt knows it, serves the
+# other release too.
 mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null |
-    awk -v s=$suite '$2 == s {print $1; exit}')
+    awk '$2 == "bookworm" || $2 == "trixie" {print $1; exit}')
 mirror=${mirror%/}
-[[ -n $mirror ]] || die "apt knows no archive for $suite: apt-get update"
+[[ -n $mirror ]] || die "apt knows no Debian archive: apt-get update"
 timeout 30 wget -q -O /dev/null "$mirror/dists/$suite/Release" ||
     die "the archive $mirror does not answer"
 
@@ -124,13 +130,18 @@ machine "$root"
 jail
 step 1500 "as root: $first" "${jail[@]}" bash -ec "cd ~/zorvick && $first"
 expect "the example table" "$(tail -n 4 "$work/log")" "$example"
+tests='scripts/install-deps test && cmake --workflow --preset dev && ctest --preset package'
+step 1800 "as root: $tests" "${jail[@]}" bash -ec "cd ~/zorvick && $tests"
+expect "the dev workflow and the package checks" "$(grep -c '100% tests passed' "$work/log")" 2
 for block in "${install[@]}"; do
     block=${block%$'\n'}
     step 900 "as root: ${block//$'\n'/; }" "${jail[@]}" bash -ec "cd ~/zorvick && $block"
 done
 expect "zorvick from PATH" "$(echo 1 2 3 | timeout 60 "${jail[@]}" zorvick)" "$example"
-page=$(timeout 60 "${jail[@]}" man zorvick 2>&1)
-expect "man zorvick renders" "$(grep -c -e '^DIAGNOSTICS' -e 'tabulate the integral' <<<"$page")" 2
+# Lines as wide as the text and blanks squeezed: the text, not how one
+# version of groff spaces it.
+page=$(timeout 60 "${jail[@]}" MANWIDTH=1000 man zorvick 2>&1 | tr -s '[:space:]' ' ')
+expect "man zorvick renders" "$(grep -o -e ' DIAGNOSTICS ' -e 'tabulate the integral' -e '0.022950 (64)' <<<"$page" | sort | uniq | wc -l)" 3
 expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$' | sort)" \
     "/usr/bin/zorvick
 /usr/share/doc/zorvick/README.md
@@ -156,6 +167,6 @@ roots=()
 # copy of the base, with nothing left behind.
 step 900 "piuparts" piuparts --no-adequate -b "$base" -m "$mirror" -d $suite "$work/${deb##*/}"
 
-echo "fresh machine: $((SECONDS - started)) s in all"
-echo "$((6 - failures)) passed, $failures failed"
+echo "fresh machine ($suite): $((SECONDS - started)) s in all"
+echo "$((7 - failures)) passed, $failures failed"
 [[ $failures == 0 ]]

@@ -34,7 +34,7 @@ TEST(Window, SharesLargePassesBitForBit)
     for (double t = 2.5 - dt; ts.size() < 11;)
         ts.push_back(t = t + dt);
     const std::vector<result> want = sequential(ts);
-    for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+    for (const isa set : {isa::scalar, isa::base, isa::avx2, isa::avx512}) {
         if (!supported(set))
             continue;
         plan how = default_plan();

@@ -33,7 +33,7 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
     const std::vector<double> ts = mixed_rows();
     const std::vector<result> want = sequential(ts);
     for (const libm::set f : {libm::set::library, libm::set::avx512})
-    for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+    for (const isa set : {isa::scalar, isa::base, isa::avx2, isa::avx512}) {
         if (!supported(set) || !libm::supported(f)) {
             std::printf("kernel set %d, libm set %d not supported here: not tested\n", static_cast<int>(set),
                         static_cast<int>(f));

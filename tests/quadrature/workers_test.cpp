@@ -25,7 +25,7 @@ TEST(Pass, IsBitIdenticalForAnyThreadsRowsAndSets)
     for (const double t : ts)
         want.push_back(testing::plain_pass(t, n));
     for (const libm::set f : {libm::set::library, libm::set::avx512})
-        for (const isa set : {isa::scalar, isa::sse2, isa::avx2, isa::avx512}) {
+        for (const isa set : {isa::scalar, isa::base, isa::avx2, isa::avx512}) {
             if (!supported(set) || !libm::supported(f)) {
                 std::printf("kernel set %d, libm set %d not supported here: not tested\n", static_cast<int>(set),
                             static_cast<int>(f));

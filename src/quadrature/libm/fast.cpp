@@ -17,7 +17,7 @@ constexpr int piece = 256;
 
 // terms() for p ≤ piece midpoints.
 void row_piece(set f, double h, std::int64_t first, int p, const double* t, int r, double* q, layout y,
-               const double* add, int na, int per, double* s)
+               const double* add, int na, [[maybe_unused]] int per, double* s)
 {
     double x[piece];
     double lx[piece];
@@ -92,7 +92,8 @@ bool supported(set s)
 
 set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
 
-fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v, double* sn)
+fallbacks evaluate([[maybe_unused]] set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
+                   double* sn)
 {
 #ifdef ZORVICK_FAST_LIBM
     if (s == set::avx512) {
