@@ -12,18 +12,7 @@ done
 [[ -f /usr/src/googletest/CMakeLists.txt ]] || die "GoogleTest's sources not found: scripts/install-deps test"
 [[ -f /usr/aarch64-linux-gnu/lib/ld-linux-aarch64.so.1 ]] || die "the arm64 C library not found: scripts/install-deps test"
 started=$SECONDS
-# step SECONDS WHAT COMMAND...: bounded in time, its output in $work/log.
-step()
-{
-    local limit=$1 what=$2
-    shift 2
-    local t0=$SECONDS
-    if ! timeout --kill-after=10 "$limit" "$@" >"$work/log" 2>&1; then
-        tail -n 40 "$work/log"
-        die "$what failed or took more than $limit s"
-    fi
-    echo "$what: $((SECONDS - t0)) s"
-}
+source "$(dirname "$0")/../steps.sh"
 mkdir -p "$work"
 build=$work/build
 step 120 "configure" cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

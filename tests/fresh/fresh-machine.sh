@@ -55,18 +55,7 @@ cleanup()
 trap cleanup EXIT
 mkdir -p "$work"
 
-# step SECONDS WHAT COMMAND...: runs it with its output in $work/log.
-step()
-{
-    local limit=$1 what=$2
-    shift 2
-    local t0=$SECONDS
-    if ! timeout --kill-after=10 "$limit" "$@" >"$work/log" 2>&1; then
-        tail -n 30 "$work/log"
-        die "$what failed or took more than $limit s"
-    fi
-    echo "$what: $((SECONDS - t0)) s"
-}
+source "$(dirname "$0")/../steps.sh"
 
 base=$work/base.tgz
 if [[ ! -s $base ]]; then

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "sets.hpp"
 #include "tabulate.hpp"
 
 namespace zorvick::quadrature {
@@ -32,13 +33,7 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
 {
     const std::vector<double> ts = mixed_rows();
     const std::vector<result> want = sequential(ts);
-    for (const libm::set f : {libm::set::library, libm::set::avx512})
-    for (const isa set : {isa::scalar, isa::base, isa::avx2, isa::avx512}) {
-        if (!supported(set) || !libm::supported(f)) {
-            std::printf("kernel set %d, libm set %d not supported here: not tested\n", static_cast<int>(set),
-                        static_cast<int>(f));
-            continue;
-        }
+    each_set([&](libm::set f, isa set) {
         for (const int window : {1, 2, 3, 7, 16, 64})
             for (const int workers : {1, 2, 3}) {
                 // small chunks and a low threshold, so that threads share most passes
@@ -50,10 +45,10 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
                         << "t = " << ts[j] << std::hexfloat << ": " << got[j].s << " vs " << want[j].s;
                 }
                 ASSERT_FALSE(HasFailure()) << "kernel set " << static_cast<int>(set) << ", libm set "
-                                           << static_cast<int>(f) << ", window "
-                                           << window << ", workers " << workers;
+                                           << static_cast<int>(f) << ", window " << window << ", workers "
+                                           << workers;
             }
-    }
+    });
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstdio>
 #include <vector>
 
 #include "plain.hpp"
+#include "sets.hpp"
 
 namespace zorvick::quadrature {
 namespace {
@@ -24,24 +24,18 @@ TEST(Pass, IsBitIdenticalForAnyThreadsRowsAndSets)
     std::vector<double> want;
     for (const double t : ts)
         want.push_back(testing::plain_pass(t, n));
-    for (const libm::set f : {libm::set::library, libm::set::avx512})
-        for (const isa set : {isa::scalar, isa::base, isa::avx2, isa::avx512}) {
-            if (!supported(set) || !libm::supported(f)) {
-                std::printf("kernel set %d, libm set %d not supported here: not tested\n", static_cast<int>(set),
-                            static_cast<int>(f));
-                continue;
+    each_set([&](libm::set f, isa set) {
+        for (const int threads : {1, 2, 3, 4, 7, 16})
+            for (int r = 1; r <= 17; ++r) {
+                const plan how{threads, 333 + 8 * r, 64, set, 16, f};
+                std::vector<double> s(r);
+                pass(ts.data(), r, n, s.data(), how);
+                for (int j = 0; j < r; ++j)
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(s[j]), std::bit_cast<std::uint64_t>(want[j]))
+                        << "row " << j << " of " << r << ", " << threads << " threads, kernel set "
+                        << static_cast<int>(set) << ", libm set " << static_cast<int>(f);
             }
-            for (const int threads : {1, 2, 3, 4, 7, 16})
-                for (int r = 1; r <= 17; ++r) {
-                    const plan how{threads, 333 + 8 * r, 64, set, 16, f};
-                    std::vector<double> s(r);
-                    pass(ts.data(), r, n, s.data(), how);
-                    for (int j = 0; j < r; ++j)
-                        ASSERT_EQ(std::bit_cast<std::uint64_t>(s[j]), std::bit_cast<std::uint64_t>(want[j]))
-                            << "row " << j << " of " << r << ", " << threads << " threads, kernel set "
-                            << static_cast<int>(set) << ", libm set " << static_cast<int>(f);
-                }
-        }
+    });
 }
 
 // The buffers of terms stay within 1 MB a thread and 4 MB in all, however
