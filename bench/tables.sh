@@ -20,7 +20,7 @@ inputs=("$@")
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-median() { sort -g | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+median() { sort -g | awk '{a[NR] = $1} END {if (NR) print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 now() { date +%s.%N; }
 
 # run BUILD INPUT PINNING [COMMAND...]: appends "first total rss_kb cpu" to
@@ -67,9 +67,10 @@ for input in "${inputs[@]}"; do
             both=$tmp/$build-both
             paste -d' ' "$tmp/$build-all" "$tmp/$build-one" >"$both"
             faster=$(awk '{print $6 / $2}' "$both" | median)
-            cpu=$(awk '{print $4 / $8}' "$both" | median)
-            printf '"%s" %s on %s CPUs against pinned: %.2f times faster, %.2f times the CPU time\n' \
-                "$input" "$build" "$(nproc)" "$faster" "$cpu"
+            # CPU time is counted in hundredths: a run too short for it has none
+            cpu=$(awk '$4 > 0 && $8 > 0 {print $4 / $8}' "$both" | median)
+            printf '"%s" %s on %s CPUs against pinned: %.2f times faster, %s the CPU time\n' \
+                "$input" "$build" "$(nproc)" "$faster" "$([[ -n $cpu ]] && printf '%.2f times' "$cpu" || echo 'too short to tell')"
         done
     fi
 done

@@ -39,20 +39,4 @@ inline void each_midpoint(double h, std::int64_t first, int m, F f)
     }
 }
 
-// The shared part of those midpoints, into x, lx and v, the library's
-// logarithm and sine computed by the set f.
-inline points fill(double* x, double* lx, double* v, double h, std::int64_t first, int m, libm::set f)
-{
-    if (f == libm::set::library) {
-        each_midpoint(h, first, m, [=](int k, double xk, double lxk, double vk) {
-            x[k] = xk;
-            lx[k] = lxk;
-            v[k] = vk;
-        });
-        return {x, lx, v, m};
-    }
-    libm::evaluate(f, h, first, m, x, lx, v);
-    return {x, lx, v, m};
-}
-
 }  // namespace zorvick::quadrature

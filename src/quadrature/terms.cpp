@@ -53,7 +53,8 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     double x[256];
     double lx[256];
     double v[256];
-    kernel_for(c.set).terms(fill(x, lx, v, h, first, m, c.f), h, t, r, q, y);
+    libm::evaluate(c.f, h, first, m, x, lx, v);
+    kernel_for(c.set).terms({x, lx, v, m}, h, t, r, q, y);
     add(c, earlier, na, s);
 }
 
