@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "plain.hpp"
-#include "quadrature/course.hpp"
+#include "quadrature/intf.hpp"
 #include "quadrature/terms.hpp"
 
 namespace {
@@ -53,17 +53,17 @@ void ordered_part(benchmark::State& state)
     const std::size_t size = c.slot;
     std::vector<double> terms(size * c.buffers);
     std::vector<double> sums(c.stride);
-    const q::layout y = c.groups > 1 ? q::layout{q::group_lanes, long{q::group_lanes} * c.chunk}
-                                     : q::layout{c.stride, q::group_lanes};
+    const q::layout y = c.groups > 1 ? q::layout{q::group_lanes, long{q::group_lanes} * c.chunk, c.chunk}
+                                     : q::layout{c.stride, q::group_lanes, c.chunk};
     for (int b = 0; b < c.buffers; ++b)
         for (std::int32_t at = 0; at < c.chunk; at += c.piece)
-            q::compute(c, 1.0 / n, at, std::min(c.piece, c.chunk - at), t.data(), r,
-                       terms.data() + b * size + y.at(at, 0), y, nullptr, 0, sums.data());
+            q::compute(c, 1.0 / n, at, std::min(c.piece, c.chunk - at), t.data(), r, terms.data() + b * size, at, y,
+                       nullptr, 0, sums.data());
     double adding = 0;
     for (auto _ : state) {
         const auto from = std::chrono::steady_clock::now();
         for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers) {
-            q::add_group(c, terms.data() + b * size, c.chunk, 0, sums.data());
+            q::add_group(c, terms.data() + b * size, y, c.chunk, 0, sums.data());
             benchmark::DoNotOptimize(sums.data());
         }
         adding += std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
@@ -72,7 +72,7 @@ void ordered_part(benchmark::State& state)
     const auto from = std::chrono::steady_clock::now();
     for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers)
         for (int g = 0; g < c.groups; ++g)
-            q::add_group(c, terms.data() + b * size + y.at(0, g * q::group_lanes), c.chunk, g, sums.data());
+            q::add_group(c, terms.data() + b * size + y.at(0, g * q::group_lanes), y, c.chunk, g, sums.data());
     benchmark::DoNotOptimize(sums.data());
     const double adds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
     state.counters["ordered ns/midpoint"] = ordered / n * 1e9;

@@ -13,6 +13,8 @@ int main(int, char**)
     // reported like any other write error, not kill the process silently
     // by SIGXFSZ.  SIGPIPE keeps its default: `zorvick | head` ends quietly.
     std::signal(SIGXFSZ, SIG_IGN);
-    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(),
+    // What the planner measures here holds for the whole run.
+    zorvick::quadrature::measured planner{};
+    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(&planner),
                                 zorvick::quadrature::step);
 }

@@ -4,33 +4,68 @@
 
 namespace zorvick::quadrature {
 
+plan alone(const plan& how)
+{
+    plan one = how;
+    one.workers = 1;
+    return one;
+}
+
+choice choice_for(choice l, int r)
+{
+    if (l.layout == by::sines && r > 8)
+        l.layout = by::both;
+    if (l.layout == by::both && (r <= 8 || r % 8 == 0))
+        l.layout = r % 8 == 0 ? by::vectors : by::sines;
+    if (l.layout == by::vectors || (l.layout == by::sines && r == 1))
+        l.recip = l.layout == by::vectors;
+    return l;
+}
+
 course decide(int r, std::int32_t n, const plan& how)
 {
     course c{};
     c.rows = r;
     c.f = how.libm;
     c.set = how.simd;
-    // With the fast sines every row is computed in their loop: eight
-    // midpoints fill a vector whatever the number of rows, so no lane is
-    // wasted on any divider, and the divisions overlap the sines' work.
-    // With the library, a row alone, or the scalar set, takes one loop; the
-    // vector sets put rows side by side.
-    c.terms = how.libm != libm::set::library ? by::sines
-              : r == 1 || how.simd == isa::scalar ? by::scalar
-                                                  : by::vectors;
-    // The rows of a midpoint side by side, padded to whole vectors for the
-    // adds: a row alone, 2, 4, or a multiple of 8.
-    c.stride = r == 1 ? 1 : r <= 2 ? 2 : r <= 4 ? 4 : (r + 7) / 8 * 8;
-    c.groups = (c.stride + group_lanes - 1) / group_lanes;
-    // A piece's terms, 32 KB at most, stay in the L1 cache until they are
-    // added.
-    c.piece = std::min(256, 4096 / c.stride / 8 * 8);
+    // With the fast sines, the layout the planner measured fastest here for
+    // passes like this one, or until it has, the plan's.  With the library,
+    // a row alone, or the scalar set, takes one loop; the vector sets put
+    // rows side by side.
+    if (how.libm != libm::set::library) {
+        const int k = size_class(n);
+        const bool known = how.planner != nullptr && how.planner->done[k][r];
+        const choice l = choice_for(known ? how.planner->chosen[k][r] : how.layout, r);
+        c.terms = l.layout;
+        c.recip = l.recip;
+    } else {
+        c.terms = r == 1 || how.simd == isa::scalar ? by::scalar : by::vectors;
+    }
+    c.whole = c.terms == by::both ? r / 8 * 8 : c.terms == by::vectors ? r : 0;
+    c.loop = c.terms == by::sines || c.terms == by::both ? r - c.whole : 0;
 
     const int workers = std::clamp(how.workers, 1, most_threads);
     // Sharing pays once the work outweighs starting the threads.  A row
     // costs about a third of the shared part (the fast sines; less beside
     // the library's), so a pass of r rows is worth (r + 3)/4 of a row alone.
     c.threads = std::int64_t{n} * (r + 3) >= std::int64_t{how.inline_below} * 4 ? workers : 1;
+    // On the calling thread alone, rows in vectors add their terms to their
+    // sums as they compute them, in index order as any adds would, and only
+    // the rows of a loop go through a buffer of terms.  Threads sharing a
+    // pass buffer every row's, to add them in the order of their chunks.
+    c.fused = c.threads == 1 && c.whole > 0;
+    c.first = c.fused ? c.whole : 0;
+    c.held = r - c.first;
+    // The held rows of a midpoint side by side, padded to whole vectors for
+    // the adds: a row alone, 2, 4, or a multiple of 8.  (Rows of the loop
+    // take as much room, row by row.)
+    const int held = std::max(c.held, 1);
+    c.stride = held == 1 ? 1 : held <= 2 ? 2 : held <= 4 ? 4 : (held + 7) / 8 * 8;
+    c.groups = (c.stride + group_lanes - 1) / group_lanes;
+    // A piece's terms, 32 KB at most, stay in the L1 cache until they are
+    // added.
+    c.piece = std::min(256, 4096 / c.stride / 8 * 8);
+
     if (c.threads > 1) {
         // A thread holds a few chunks of terms, so that it can go on
         // computing while one waits for its turn to be added: at most 1 MB
@@ -49,24 +84,24 @@ course decide(int r, std::int32_t n, const plan& how)
         c.slot = static_cast<std::int32_t>(pages ? (terms + 511) / 512 * 512 + 256 : terms);
         const std::int64_t chunks = (std::int64_t{n} + c.chunk - 1) / c.chunk;
         c.threads = static_cast<int>(std::min<std::int64_t>(c.threads, chunks));
+        if (c.threads == 1)
+            return decide(r, n, alone(how));
     }
 
     // Adding the terms in order is the one part of a pass that no two
     // threads can share: each add waits for the one before in its row.
-    // Added apart, in vectors of rows side by side, they take about 2 CPU
-    // cycles a midpoint for up to 8 rows, 3 for 16: an eighth of the time
-    // to compute a row alone, a twentieth for 11 rows.  Folded into the
-    // loop of the sines, at one earlier midpoint a midpoint computed, they
-    // cost a third of that or less; at two, half; at four, their chain
-    // outlasts the sines'.  But a chunk's adds must take no longer than
-    // 1/threads of the time to compute it, or they hold up the others'
-    // turns: so one a midpoint on one thread, two on two threads for up to
-    // four rows (more rows lose as much that way as apart), and more
-    // threads add apart.  The library's scalar loop takes one a midpoint
-    // for a row alone, so on the calling thread alone.
-    if (c.terms == by::sines && c.stride <= 16 && c.threads == 1)
+    // Folded into the loop of the sines, the held rows' adds (each row's a
+    // chain of its own) cost little; added apart they wait on each other.
+    // But a chunk's adds must take no longer than 1/threads of the time to
+    // compute it, or they hold up the others' turns: so eight earlier
+    // midpoints a step of eight computed on one thread, sixteen on two
+    // threads for up to four rows, and more threads, or more rows, add
+    // apart.  The library's scalar loop takes one a midpoint for a row
+    // alone, on the calling thread alone.
+    const bool fold = c.loop > 0 && c.loop == c.held;
+    if (fold && c.threads == 1)
         c.fold = 1;
-    else if (c.terms == by::sines && c.stride <= 4 && c.threads == 2)
+    else if (fold && c.stride <= 4 && c.threads == 2)
         c.fold = 2;
     else if (c.terms == by::scalar && r == 1 && c.threads == 1)
         c.fold = 1;

@@ -1,15 +1,24 @@
 #pragma once
 
-// How one pass runs, decided once from its rows, its point count and the
-// plan.  The code that runs the pass follows it and asks nothing else.
-// None of it changes a bit of the sums: whatever the course, every row's
-// terms are its own operations, added to its one sum in index order.
+// How one pass runs, decided once from its rows, its point count, the plan
+// and what the planner measured.  The code that runs the pass follows the
+// course and asks nothing else.  None of it changes a bit of the sums:
+// whatever the course, every row's terms are its own operations, added to
+// its one sum in index order.
 
 #include <cstdint>
 
-#include "quadrature/intf.hpp"
+#include "quadrature/libm/fast.hpp"
+#include "quadrature/simd.hpp"
 
 namespace zorvick::quadrature {
+
+// Largest point count: the pass after it would need n = 2³¹, which a signed
+// 32-bit count cannot hold.
+inline constexpr std::int32_t nmax = std::int32_t{1} << 30;
+
+// Most rows evaluated together.
+inline constexpr int wmax = 64;
 
 // Most threads for one pass.
 inline constexpr int most_threads = 256;
@@ -19,21 +28,90 @@ inline constexpr int most_threads = 256;
 inline constexpr int group_lanes = 8;
 
 // How the terms of a piece of midpoints are computed:
-//   sines    every row in the loop of the fast logarithm's and sine's
-//            kernel, where the rows' divisions overlap the sines' work;
+//   sines    every row (eight at most) in the loop of the fast
+//            logarithm's and sine's kernel, eight midpoints to a vector,
+//            where the rows' divisions overlap the sines' work and no lane
+//            is idle;
+//   both     the rows in whole vectors of eight rows as `vectors` computes
+//            them, and the others, fewer than eight, in the sines' loop;
+//   vectors  the logarithms and sines of the piece, then the rows side by
+//            side in the lanes of the kernel set's vectors;
 //   scalar   the library's logarithm and sine of each midpoint, then each
-//            row's term, in one loop;
-//   vectors  the library's logarithms and sines of the piece, then the
-//            rows in the lanes of the kernel set's vectors.
-enum class by { sines, scalar, vectors };
+//            row's term, in one loop.
+// With the fast sines the first three are the candidates, and which runs
+// fastest depends on the CPU (by 2 times between two vendors' CPUs), so the
+// planner measures them.  With the library's, a row alone and the scalar
+// set take the scalar loop, other rows vectors.
+enum class by { sines, both, vectors, scalar };
+
+// A layout, and whether rows in the sines' loop divide by the midpoint
+// through its reciprocal (lanes.hpp): where the sines keep the CPU's
+// multipliers busy and its divider is fast, the division costs less.
+// Rows in vectors of rows always do where the kernel set has FMA.
+struct choice {
+    by layout;
+    bool recip;
+};
+
+// The candidates, in the order of measured::ns.
+inline constexpr choice candidates[] = {
+    {by::sines, false}, {by::sines, true}, {by::both, false}, {by::both, true}, {by::vectors, true}};
+inline constexpr int ncandidates = 5;
+
+// Passes are measured in two classes by their size: small ones (fewer than
+// `large` points) are a few pieces, whose set-up weighs as much as their
+// midpoints.
+inline constexpr std::int32_t large = 1 << 14;
+
+// What the planner measured on this machine, for each class of pass and
+// row count r: whether it has, the candidate that ran fastest, and what
+// each took, in nanoseconds a row and midpoint (0 where it is not a
+// candidate for r rows: the sines' loop holds eight rows at most, `both`
+// needs more than eight not in whole vectors, and a row alone divides by
+// itself).
+struct measured {
+    bool done[2][wmax + 1];
+    choice chosen[2][wmax + 1];
+    double ns[2][wmax + 1][ncandidates];
+};
+
+// How passes are run; results do not depend on any of it.  Passes of a row
+// alone with fewer than `inline_below` points run on the calling thread,
+// and passes of more rows with as much work; larger ones are shared by
+// `workers` threads in chunks of at most `chunk` midpoints.
+// `simd` is the kernel set for the rows' vectors and their adds, `libm`
+// the set that computes the library's logarithms and sines, and `window`
+// (1 … wmax) the number of consecutive rows of a table in step.  With the
+// fast sines, `layout` is how a pass lays out its rows until the planner
+// has measured its class; the planner keeps what it measures in
+// `*planner`, and measures nothing where that is null.
+struct plan {
+    int workers;
+    std::int32_t chunk;
+    std::int32_t inline_below;
+    isa simd;
+    int window;
+    libm::set libm;
+    choice layout;
+    measured* planner;
+};
+
+// The class of a pass of n points in measured.
+inline int size_class(std::int32_t n) { return n >= large ? 1 : 0; }
 
 struct course {
     int rows;
     int threads;          // 1: the calling thread alone
     by terms;
+    bool recip;           // the sines' loop divides through the reciprocal
+    int whole;            // rows computed in vectors after the piece, the first
+    int loop;             // rows in the sines' loop, the last, row by row in a buffer
+    bool fused;           // rows in vectors add their terms to their sums at once
+    int first;            // the first row whose terms a buffer holds: whole if fused
+    int held;             // rows whose terms a buffer holds, r − first
     libm::set f;          // the set for the logarithms and sines
     isa set;              // the set for the rows' vectors and their adds
-    int stride;           // doubles a midpoint in a buffer of terms
+    int stride;           // doubles a midpoint in a buffer of terms, ≥ held
     int groups;           // groups of rows, group_lanes of the stride each
     int piece;            // midpoints a kernel call
     int fold;             // earlier terms added in a kernel's loop, per midpoint
@@ -44,6 +122,14 @@ struct course {
     std::int32_t slot;    // doubles from one of its buffers to the next
 };
 
+// What a layout comes to for r rows: sines with more than eight rows is
+// both; both with fewer than eight is sines, and with a whole number of
+// vectors of eight vectors; a row alone in the loop divides by itself.
+choice choice_for(choice l, int r);
+
 course decide(int r, std::int32_t n, const plan& how);
+
+// The plan for the calling thread alone.
+plan alone(const plan& how);
 
 }  // namespace zorvick::quadrature

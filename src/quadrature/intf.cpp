@@ -3,32 +3,32 @@
 #include <algorithm>
 #include <cmath>
 
-#include "quadrature/course.hpp"
+#include "quadrature/planner.hpp"
 #include "quadrature/terms.hpp"
 #include "quadrature/workers.hpp"
 
 namespace zorvick::quadrature {
 
-// Measured on 2 cores, a row alone with the fast logarithm and sine:
-// sharing a pass, thread start-up included, breaks even between 2¹⁵ and
-// 2¹⁶ points and is 1.13 times faster at 2¹⁶, 1.35 at 2¹⁷.  A window of
-// two vectors of rows shares each logarithm and sine among 16 rows
-// (AVX-512), 8 (AVX2) or 4 (SSE2); wider ones hold up the first rows of a
-// table (with the library's logarithm and sine, a window of 32 made the
-// first of a table of slow rows 1.7 times later than alone, of 64 2.3).
-plan default_plan()
+// Sharing a pass pays from about 2¹⁶ points for a row alone (bench_intf's
+// threshold benchmark), less for more rows (course.cpp).  A window of two
+// vectors of rows shares each logarithm and sine among 16 rows (AVX-512),
+// 8 (AVX2) or 4 (SSE2); wider ones hold up the first rows of a table.
+plan default_plan(measured* planner)
 {
     const isa set = widest();
-    return {cpus(), 8192, 1 << 16, set, 2 * kernel_for(set).lanes, libm::fastest()};
+    return {cpus(), 8192, 1 << 16, set, 2 * kernel_for(set).lanes, libm::fastest(), {by::sines, true}, planner};
 }
 
 void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
 {
+    if (worth_measuring(r, n, how))
+        measure(t, r, n, how);
     const course c = decide(r, n, how);
-    double sums[wmax];  // c.stride ≤ wmax lanes
-    std::fill(sums, sums + c.stride, 0.0);
-    if (c.threads == 1 || !shared_pass(c, t, r, n, sums))
+    double sums[wmax] = {};  // the rows' and the padding lanes'
+    if (c.threads == 1)
         inline_pass(c, t, r, n, sums);
+    else if (!shared_pass(c, t, r, n, sums))
+        inline_pass(decide(r, n, alone(how)), t, r, n, sums);
     std::copy(sums, sums + r, s);
 }
 

@@ -4,11 +4,22 @@
 // sequential operations of its own row.  Compiled once per instruction set
 // (LANES doubles to a vector, ISA the namespace) with the build's
 // -ffp-contract=off: vector code keeps every multiply and divide separately
-// rounded, as the scalar definition does.
+// rounded, as the scalar definition does.  Where the set has a fused
+// multiply-add (AVX2 and AVX-512 with FMA, Advanced SIMD), the division by
+// the midpoint goes through its reciprocal (lanes.hpp), which gives the
+// division's bits; the explicit fma() below is the only fused operation.
 //
-// This file includes no library header, so that no inline library function is
-// compiled here with an instruction set that the rest of the program may
-// not assume.
+// This file includes no library header, only the compiler's intrinsics, so
+// that no inline library function is compiled here with an instruction set
+// that the rest of the program may not assume.
+
+#if defined(__x86_64__) && defined(__FMA__)
+#include <immintrin.h>
+#define ZORVICK_RECIPROCAL 1
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#define ZORVICK_RECIPROCAL 1
+#endif
 
 #include "quadrature/lanes.hpp"
 
@@ -17,6 +28,9 @@ namespace zorvick::quadrature::ZORVICK_ISA {
 namespace {
 
 constexpr int lanes = ZORVICK_LANES;
+
+// Midpoints whose reciprocals a call holds at once.
+constexpr int block = 256;
 
 // Vectors of w doubles (a dependent vector_size is not taken in an alias).
 template <int w>
@@ -55,6 +69,16 @@ void put(double* p, vec<w> v)
     __builtin_memcpy(p, &v, sizeof v);
 }
 
+// d in every lane.
+template <int w>
+vec<w> splat(double d)
+{
+    vec<w> v;
+    for (int j = 0; j < w; ++j)
+        v[j] = d;
+    return v;
+}
+
 template <int w>
 vec<w> get(const double* p)
 {
@@ -63,39 +87,156 @@ vec<w> get(const double* p)
     return v;
 }
 
-// Rows t[0 … r − 1], r ≤ w, in one vector of w lanes.
-template <int w>
-void group(const points& p, double h, const double* t, int r, double* q, int step)
+#ifdef ZORVICK_RECIPROCAL
+// RN(a·b + c) in each lane, |a|, and whether lo ≤ a ≤ hi in every lane
+// (not for NaN).
+#if defined(__x86_64__)
+vec<2> fma(vec<2> a, vec<2> b, vec<2> c) { return _mm_fmadd_pd(a, b, c); }
+vec<4> fma(vec<4> a, vec<4> b, vec<4> c) { return _mm256_fmadd_pd(a, b, c); }
+[[maybe_unused]] vec<2> magnitude(vec<2> a) { return _mm_andnot_pd(_mm_set1_pd(-0.0), a); }
+[[maybe_unused]] vec<4> magnitude(vec<4> a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
+bool between(vec<2> a, double lo, double hi)
 {
-    const vec<w> tv = load<w>(t, r);
-    for (int k = 0; k < p.m; ++k)
-        put<w>(q + k * step, term<vec<w>>(tv, p.lx[k], p.v[k], p.x[k], h));
+    return _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(a, _mm_set1_pd(lo)), _mm_cmple_pd(a, _mm_set1_pd(hi)))) == 3;
+}
+bool between(vec<4> a, double lo, double hi)
+{
+    return _mm256_movemask_pd(_mm256_and_pd(_mm256_cmp_pd(a, _mm256_set1_pd(lo), _CMP_GE_OQ),
+                                            _mm256_cmp_pd(a, _mm256_set1_pd(hi), _CMP_LE_OQ))) == 15;
+}
+#ifdef __AVX512F__
+vec<8> fma(vec<8> a, vec<8> b, vec<8> c) { return _mm512_fmadd_pd(a, b, c); }
+[[maybe_unused]] vec<8> magnitude(vec<8> a) { return _mm512_abs_pd(a); }
+bool between(vec<8> a, double lo, double hi)
+{
+    return (_mm512_cmp_pd_mask(a, _mm512_set1_pd(lo), _CMP_GE_OQ) &
+            _mm512_cmp_pd_mask(a, _mm512_set1_pd(hi), _CMP_LE_OQ)) == 0xff;
+}
+#endif
+#else
+float64x2_t neon(vec<2> a) { return __builtin_bit_cast(float64x2_t, a); }
+vec<2> fma(vec<2> a, vec<2> b, vec<2> c) { return __builtin_bit_cast(vec<2>, vfmaq_f64(neon(c), neon(a), neon(b))); }
+[[maybe_unused]] vec<2> magnitude(vec<2> a) { return __builtin_bit_cast(vec<2>, vabsq_f64(neon(a))); }
+bool between(vec<2> a, double lo, double hi)
+{
+    const uint64x2_t in = vandq_u64(vcgeq_f64(neon(a), vdupq_n_f64(lo)), vcleq_f64(neon(a), vdupq_n_f64(hi)));
+    return (vgetq_lane_u64(in, 0) & vgetq_lane_u64(in, 1)) != 0;
+}
+#endif
+
+// yh and yl of the midpoints x[0 … m − 1] (m ≤ block), or false, with
+// nothing done, if one of them, its v or h lies outside the bounds of the
+// division by the reciprocal.
+bool reciprocals(const points& p, double h, double* yh, double* yl)
+{
+    if (!(h >= recip_hmin && h <= recip_hmax))
+        return false;
+    for (int k = 0; k < p.m; k += lanes) {
+        vec<lanes> xv;
+        vec<lanes> vv;
+        if (k + lanes <= p.m) {
+            xv = get<lanes>(p.x + k);
+            vv = get<lanes>(p.v + k);
+        } else {
+            double d[lanes];
+            double e[lanes];
+            for (int i = 0; i < lanes; ++i) {
+                d[i] = k + i < p.m ? p.x[k + i] : 1.0;
+                e[i] = k + i < p.m ? p.v[k + i] : 1.0;
+            }
+            xv = get<lanes>(d);
+            vv = get<lanes>(e);
+        }
+        if (!between(xv, recip_xmin, 1.0) || !between(magnitude(vv), recip_vmin, recip_vmax))
+            return false;
+        vec<lanes> hi, lo;
+        reciprocal(xv, hi, lo, [](auto a, auto b, auto c) { return fma(a, b, c); });
+        put<lanes>(yh + k, hi);
+        put<lanes>(yl + k, lo);
+    }
+    return true;
+}
+#endif
+
+// The reciprocals of a block of midpoints, or null for the division.
+struct inverse {
+    const double* yh;
+    const double* yl;
+};
+
+// The terms of the rows in tv at midpoint k.
+template <int w>
+[[gnu::always_inline]] inline vec<w> term_at(vec<w> tv, const points& p, int k, double h, [[maybe_unused]] inverse y)
+{
+    const vec<w> c = power<vec<w>>(tv, p.lx[k]);
+#ifdef ZORVICK_RECIPROCAL
+    if (y.yh != nullptr && between(c, recip_cmin, recip_cmax))
+        return divide(numerator<vec<w>>(c, p.v[k], h), splat<w>(p.x[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
+                      [](auto a, auto b, auto c) { return fma(a, b, c); });
+#endif
+    return numerator<vec<w>>(c, p.v[k], h) / p.x[k];
 }
 
-// Where a division takes as long per lane in every width (it is most of a
-// row's cost), the rows after the last full vector are cheapest in the
-// narrowest vectors that hold them: 6 rows as 4 + 2 lanes, not 8.  A
-// vector of w rows starts at a multiple of w, within a group of eight.
-template <int l>
-void rows(const points& p, double h, const double* t, int r, double* q, layout y)
+// Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
+// q + k·step, or with step = 0 added to their sums s in order.
+template <int w>
+void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
 {
+    const vec<w> tv = load<w>(t, r);
+    if (step > 0) {
+        for (int k = 0; k < p.m; ++k)
+            put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
+        return;
+    }
+    vec<w> sv = load<w>(s, r);
+    for (int k = 0; k < p.m; ++k)
+        sv = sv + term_at<w>(tv, p, k, h, y);
+    for (int j = 0; j < r; ++j)
+        s[j] = sv[j];
+}
+
+// Where a division takes as long per lane in every width, the rows after
+// the last full vector are cheapest in the narrowest vectors that hold
+// them: 6 rows as 4 + 2 lanes, not 8.  A vector of w rows starts at a
+// multiple of w, within a group of eight.  Their terms go to q as y lays
+// them out, or with y.step = 0 to their sums s.
+template <int l>
+void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy)
+{
+    const auto at = [&](int g) { return y.step > 0 ? q + y.at(0, g) : q; };
     int g = 0;
     for (; g + l <= r; g += l)
-        group<l>(p, h, t + g, l, q + y.at(0, g), y.step);
+        group<l>(p, h, t + g, l, at(g), y.step, s + g, iy);
     if constexpr (l >= 8) {
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, q + y.at(0, g), y.step);
+            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy);
             g += 4;
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, q + y.at(0, g), y.step);
+            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, q + y.at(0, g), y.step);
+        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+}
+
+// rows() in blocks of midpoints, with their reciprocals where they help.
+void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
+{
+    for (int at = 0; at < p.m; at += block) {
+        const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
+        inverse iy{nullptr, nullptr};
+#ifdef ZORVICK_RECIPROCAL
+        double yh[block];
+        double yl[block];
+        if (reciprocals(b, h, yh, yl))
+            iy = {yh, yl};
+#endif
+        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
+    }
 }
 
 // The sums s[0 … w·nv − 1] in nv vectors, each lane's adds a chain of its
@@ -120,7 +261,12 @@ int width() { return lanes; }
 
 void terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
-    rows<lanes>(p, h, t, r, q, y);
+    blocks(p, h, t, r, q, y, nullptr);
+}
+
+void sum(const points& p, double h, const double* t, int r, double* s)
+{
+    blocks(p, h, t, r, nullptr, {0, 8, 0}, s);
 }
 
 void add(const double* q, int m, int stride, int width, double* s)

@@ -11,6 +11,17 @@ void scalar_terms(const points& p, double h, const double* t, int r, double* q, 
             q[y.at(k, j)] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
 }
 
+// Row by row, each sum a chain over the midpoints.
+void scalar_sum(const points& p, double h, const double* t, int r, double* s)
+{
+    for (int j = 0; j < r; ++j) {
+        double sj = s[j];
+        for (int k = 0; k < p.m; ++k)
+            sj = sj + term(t[j], p.lx[k], p.v[k], p.x[k], h);
+        s[j] = sj;
+    }
+}
+
 // The chains of w rows side by side: each add waits for the one before in
 // its own row only.
 template <int w>
@@ -48,12 +59,12 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::base:
-        return {base::width(), base::terms, base::add};
+        return {base::width(), base::terms, base::sum, base::add};
 #if defined(__x86_64__)
     case isa::avx2:
-        return {avx2::width(), avx2::terms, avx2::add};
+        return {avx2::width(), avx2::terms, avx2::sum, avx2::add};
     case isa::avx512:
-        return {avx512::width(), avx512::terms, avx512::add};
+        return {avx512::width(), avx512::terms, avx512::sum, avx512::add};
 #else
     case isa::avx2:
     case isa::avx512:
@@ -62,17 +73,19 @@ kernel kernel_for(isa set)
     case isa::scalar:
         break;
     }
-    return {1, scalar_terms, scalar_add};
+    return {1, scalar_terms, scalar_sum, scalar_add};
 }
 
 bool supported(isa set)
 {
     switch (set) {
 #if defined(__x86_64__)
+    // Both wider sets divide through the reciprocal with FMA, which every
+    // CPU with AVX2 or AVX-512 has.
     case isa::avx2:
-        return __builtin_cpu_supports("avx2");
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     case isa::avx512:
-        return __builtin_cpu_supports("avx512f");
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("fma");
 #else
     case isa::avx2:
     case isa::avx512:

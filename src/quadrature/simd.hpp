@@ -11,16 +11,19 @@ namespace zorvick::quadrature {
 // scalar works row by row; the vector sets put rows side by side in the
 // lanes of their vectors (lanes.cpp): base in the vectors of two doubles
 // that every CPU of the architecture has (SSE2 on x86-64, Advanced SIMD on
-// arm64), avx2 and avx512 in those of x86-64's extensions.
+// arm64), avx2 and avx512 in those of x86-64's extensions, with FMA.  All
+// but x86-64's base set divide by a midpoint through its reciprocal.
 enum class isa { scalar, base, avx2, avx512 };
 
 // For buffers of terms (lanes.hpp):
 //   terms  the rows' terms from the shared part of the midpoints p;
+//   sum    the same added straight to the rows' sums, in index order;
 //   add    each of the first `width` lanes' terms added to its sum in
 //          index order.
 struct kernel {
     int lanes;
     void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
+    void (*sum)(const points& p, double h, const double* t, int r, double* s);
     void (*add)(const double* q, int m, int stride, int width, double* s);
 };
 

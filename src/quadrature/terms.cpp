@@ -32,17 +32,72 @@ void scalar_loop(const course& c, double h, std::int64_t first, int m, const dou
         for (int j = 0; j < r; ++j)
             q[y.at(k, j)] = term(t[j], lx, v, x, h);
     });
-    add(c, earlier, na, s);
+    add(c, earlier, y, na, s);
+}
+
+// The rows t[0 … r − 1] in vectors of rows: added to their sums s at once
+// where the course fuses them, else to q.
+void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s)
+{
+    if (c.fused)
+        kernel_for(c.set).sum(p, h, t, r, s);
+    else
+        kernel_for(c.set).terms(p, h, t, r, q, y);
+}
+
+// s[j] = s[j] + q[j·count + k] for k = 0 … m − 1 in order and j < nb: the
+// rows of the sines' loop, each row's terms together, their chains side by
+// side.
+template <int nb>
+void chains(const double* q, long count, int m, double* s)
+{
+    double a[nb];
+    for (int j = 0; j < nb; ++j)
+        a[j] = s[j];
+    for (int k = 0; k < m; ++k)
+#pragma GCC unroll 8
+        for (int j = 0; j < nb; ++j)
+            a[j] = a[j] + q[j * count + k];
+    for (int j = 0; j < nb; ++j)
+        s[j] = a[j];
+}
+
+void row_adds(const double* q, long count, int m, int nb, double* s)
+{
+    switch (nb) {
+    case 1: return chains<1>(q, count, m, s);
+    case 2: return chains<2>(q, count, m, s);
+    case 3: return chains<3>(q, count, m, s);
+    case 4: return chains<4>(q, count, m, s);
+    case 5: return chains<5>(q, count, m, s);
+    case 6: return chains<6>(q, count, m, s);
+    case 7: return chains<7>(q, count, m, s);
+    default: return chains<8>(q, count, m, s);
+    }
 }
 
 }  // namespace
 
-void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
-             const double* earlier, int na, double* s)
+void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
+             layout y, const double* earlier, int na, double* s)
 {
+    double* const q = b + y.at(k0, 0);                          // rows side by side
+    double* const lq = b + y.at(0, c.whole - c.first) + k0;     // rows of the loop
+    double* const hs = s + c.first;  // the sums of the held rows
+    const int per = 8 * std::max(c.fold, 1);
+    double x[256];  // m ≤ c.piece ≤ 256
+    double lx[256];
+    double v[256];
     switch (c.terms) {
     case by::sines:
-        libm::terms(c.f, h, first, m, t, r, q, y, earlier, na, 8 * std::max(c.fold, 1), s);
+        libm::terms(c.f, h, first, m, t, r, lq, y.count, c.recip, earlier, na, per, s);
+        return;
+    case by::both:
+        // the rows past the whole vectors in the loop, which leaves the
+        // shared part for the others
+        libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, y.count, c.recip, earlier, na, per, hs,
+                    {x, lx, v});
+        vectors(c, {x, lx, v, m}, h, t, c.whole, q, y, s);
         return;
     case by::scalar:
         scalar_loop(c, h, first, m, t, r, q, y, earlier, na, s);
@@ -50,54 +105,75 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     case by::vectors:
         break;
     }
-    double x[256];
-    double lx[256];
-    double v[256];
     libm::evaluate(c.f, h, first, m, x, lx, v);
-    kernel_for(c.set).terms({x, lx, v, m}, h, t, r, q, y);
-    add(c, earlier, na, s);
+    vectors(c, {x, lx, v, m}, h, t, r, q, y, s);
 }
 
-void add(const course& c, const double* q, int m, double* s)
+long offset(const course& c, layout y, long a)
 {
-    if (m > 0)
+    return c.loop > 0 && c.loop == c.held ? a : a * y.step;
+}
+
+void add(const course& c, const double* q, layout y, int m, double* s)
+{
+    if (m <= 0)
+        return;
+    if (c.loop > 0 && c.loop == c.held)
+        row_adds(q, y.count, m, c.loop, s);
+    else
         kernel_for(c.set).add(q, m, c.stride, c.stride, s);
 }
 
-void add_group(const course& c, const double* q, int m, int g, double* s)
+void add_group(const course& c, const double* q, layout y, int m, int g, double* s)
 {
-    // the group's lanes, or as many as its rows in a vector of 1, 2 or 4
+    if (m <= 0)
+        return;
     const int first = g * group_lanes;
+    if (c.loop > 0 && first + c.loop == c.rows) {
+        row_adds(q, y.count, m, c.loop, s + first);
+        return;
+    }
+    // the group's lanes, or as many as its rows in a vector of 1, 2 or 4
     const int rows = c.rows - first;
     const int width = std::min({group_lanes, c.stride - first, rows <= 2 ? rows : rows <= 4 ? 4 : group_lanes});
-    if (m > 0)
-        kernel_for(c.set).add(q, m, c.groups > 1 ? group_lanes : c.stride, width, s + first);
+    kernel_for(c.set).add(q, m, c.groups > 1 ? group_lanes : c.stride, width, s + first);
 }
 
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
 {
+    inline_run(c, t, r, n, 0, n, s);
+}
+
+void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
+                double* s)
+{
     const double h = 1.0 / static_cast<double>(n);
-    // Two buffers of a piece (piece · stride ≤ 4096), their padding lanes
-    // zero: each piece's terms are added while the next is computed.  Half
-    // a page apart: at a multiple of 4 KB, the loads of one would wait on
-    // the stores to the other as if to the same address.
+    // Two buffers of a piece (piece · stride ≤ 4096), the padding lanes of
+    // rows side by side zero: each piece's terms are added while the next
+    // is computed.  Half a page apart: at a multiple of 4 KB, the loads of
+    // one would wait on the stores to the other as if to the same address.
     double b[2 * 4096 + 256];
     double* const q[2] = {b, b + 4096 + 256};
-    const int most = r < c.stride ? std::min<std::int32_t>(c.piece, n) : 0;
+    const layout y{c.stride, group_lanes, c.piece};
+    const int most = c.loop == 0 && c.held < c.stride ? static_cast<int>(std::min<std::int64_t>(c.piece, m)) : 0;
     for (double* p : q)
         for (int k = 0; k < most; ++k)
-            std::fill(p + k * c.stride + r, p + (k + 1) * c.stride, 0.0);
+            std::fill(p + k * c.stride + c.held, p + (k + 1) * c.stride, 0.0);
+    double* const hs = s + c.first;
     int ready = 0;  // terms of the piece before, not yet added
     int i = 0;
-    for (std::int32_t first = 0; first < n; first += c.piece, i ^= 1) {
-        const int m = std::min<std::int32_t>(c.piece, n - first);
-        compute(c, h, first, m, t, r, q[i], {c.stride, group_lanes}, q[i ^ 1], c.fold > 0 ? ready : 0, s);
+    for (std::int64_t first = from; first < from + m; first += c.piece, i ^= 1) {
+        const int k = static_cast<int>(std::min<std::int64_t>(c.piece, from + m - first));
+        compute(c, h, first, k, t, r, q[i], 0, y, q[i ^ 1], c.fold > 0 ? ready : 0, s);
+        if (c.held == 0)
+            continue;
         if (c.fold > 0)
-            ready = m;
+            ready = k;
         else
-            add(c, q[i], m, s);
+            add(c, q[i], y, k, hs);
     }
-    add(c, q[i ^ 1], ready, s);
+    if (c.held > 0)
+        add(c, q[i ^ 1], y, ready, hs);
 }
 
 }  // namespace zorvick::quadrature

@@ -1,10 +1,10 @@
 #pragma once
 
 // The work of a pass, piece by piece, as its course lays it out.  A buffer
-// of terms holds row j's term at midpoint k where a layout says (lanes.hpp):
-// in a pass on one thread the rows of a midpoint side by side, c.stride
-// doubles apart.  The lanes past the last row are zero, or copies that are
-// never stored to a row's sum.
+// of terms holds the held rows' terms where a layout says (lanes.hpp):
+// rows in vectors side by side, the rows of the sines' loop each row's
+// together.  Lanes past the last row are zero, or copies that are never
+// stored to a row's sum.
 
 #include <cstdint>
 
@@ -13,23 +13,32 @@
 namespace zorvick::quadrature {
 
 // The terms of the rows t[0 … r − 1] at the midpoints first … first + m − 1
-// (m ≤ c.piece, counted from 0) of the pass with spacing h, into q as y
-// lays them out; and meanwhile the na earlier terms in `earlier`, the rows
-// side by side c.stride apart, added to the sums s[0 … stride − 1], those
-// that the loop does not take after it.
-void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
-             const double* earlier, int na, double* s);
+// (m ≤ c.piece, counted from 0) of the pass with spacing h: those of the
+// held rows into the buffer b as y lays them out, from its midpoint k0 on,
+// those of fused rows added to their sums in s[0 … r − 1]; and meanwhile
+// the na earlier terms of the held rows from `earlier` on, laid out as b,
+// added to their sums s[c.first …], in the loop of the sines as far as it
+// takes them.
+void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
+             layout y, const double* earlier, int na, double* s);
 
-// s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1, in order, every lane.
-void add(const course& c, const double* q, int m, double* s);
+// The held rows' terms of m midpoints in q, laid out by y, added in order
+// to their sums s[0 …] (s counted from the first held row), every lane.
+void add(const course& c, const double* q, layout y, int m, double* s);
 
-// The same for the lanes of group g, 8g … 8g + 7 (within the stride),
-// from a buffer of that group alone, 8 lanes a midpoint (the stride where
-// the rows make one group).
-void add_group(const course& c, const double* q, int m, int g, double* s);
+// The same for group g (rows 8g … 8g + 7 within the stride) of a shared
+// pass's buffer.
+void add_group(const course& c, const double* q, layout y, int m, int g, double* s);
 
-// A whole pass of n midpoints on the calling thread, its sums added to
-// s[0 … stride − 1].
+// Where midpoint a of a buffer laid out by y starts.
+long offset(const course& c, layout y, long a);
+
+// A whole pass of n midpoints on the calling thread (c.threads = 1), its
+// sums added to s[0 … r − 1].
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s);
+
+// The same for the m midpoints from `from` on of the pass with n points.
+void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
+                double* s);
 
 }  // namespace zorvick::quadrature

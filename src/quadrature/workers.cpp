@@ -74,10 +74,12 @@ struct owner {
 
 // A chunk's terms: the rows of a midpoint side by side where they make one
 // group; with more, each group's terms together, 8 a midpoint, so that
-// adding a group reads only its own.
+// adding a group reads only its own.  Rows of the sines' loop row by row
+// in their group's place.
 layout lay(const pass_state& p)
 {
-    return p.c.groups > 1 ? layout{group_lanes, long{group_lanes} * p.c.chunk} : layout{p.c.stride, group_lanes};
+    return p.c.groups > 1 ? layout{group_lanes, long{group_lanes} * p.c.chunk, p.c.chunk}
+                          : layout{p.c.stride, group_lanes, p.c.chunk};
 }
 
 std::int32_t chunk_size(const pass_state& p, std::int32_t c)
@@ -106,7 +108,7 @@ void pass_on(pass_state& p, std::int32_t c, int g)
 void finish(pass_state& p, owner& o)
 {
     const std::int32_t c = o.held[o.oldest];
-    add(p.c, buffer(p, o, o.oldest) + std::size_t(o.a) * std::size_t(p.c.stride), chunk_size(p, c) - o.a, o.s);
+    add(p.c, buffer(p, o, o.oldest) + offset(p.c, lay(p), o.a), lay(p), chunk_size(p, c) - o.a, o.s);
     std::copy(o.s, o.s + p.c.stride, p.s);
     o.turn = false;
     o.oldest = (o.oldest + 1) % p.c.buffers;
@@ -133,7 +135,7 @@ void add_due(pass_state& p, owner& o)
         const std::int32_t c = o.held[slot];
         for (int g = 0; g < p.c.groups; ++g)
             if ((o.done[slot] >> g & 1) == 0 && due(p, c, g)) {
-                add_group(p.c, buffer(p, o, slot) + lay(p).at(0, g * group_lanes), chunk_size(p, c), g, p.s);
+                add_group(p.c, buffer(p, o, slot) + lay(p).at(0, g * group_lanes), lay(p), chunk_size(p, c), g, p.s);
                 o.done[slot] |= 1u << g;
                 pass_on(p, c, g);
             }
@@ -149,7 +151,8 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     double* q = buffer(p, o, slot);
     const layout y = lay(p);
     // No row writes the lanes past the last: they stay zero once zeroed.
-    if (o.fresh >> slot & 1 && p.r < p.c.stride) {
+    // (The rows of the sines' loop have none.)
+    if (o.fresh >> slot & 1 && p.r < p.c.stride && p.c.loop == 0) {
         for (std::int32_t k = 0; k < p.c.chunk; ++k)
             for (int j = p.r; j < p.c.stride; ++j)
                 q[y.at(k, j)] = 0.0;
@@ -163,10 +166,10 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
         const double* earlier = nullptr;
         int na = 0;
         if (o.turn) {
-            earlier = buffer(p, o, o.oldest) + std::size_t(o.a) * std::size_t(p.c.stride);
+            earlier = buffer(p, o, o.oldest) + offset(p.c, y, o.a);
             na = std::min(p.c.fold * k, chunk_size(p, o.held[o.oldest]) - o.a);
         }
-        compute(p.c, p.h, first + at, k, p.t, p.r, q + y.at(at, 0), y, earlier, na, o.s);
+        compute(p.c, p.h, first + at, k, p.t, p.r, q, at, y, earlier, na, o.s);
         if (o.turn) {
             o.a += na;
             if (o.a == chunk_size(p, o.held[o.oldest]))

@@ -26,18 +26,18 @@ std::vector<double> mixed_rows()
     return ts;
 }
 
-// Every window, worker count, kernel set and way of computing the library's
-// logarithm and sine gives each row the estimate and count of the
-// sequential definition, bit for bit.
+// Every window, worker count, kernel set, way of computing the library's
+// logarithm and sine, and layout gives each row the estimate and count of
+// the sequential definition, bit for bit.
 TEST(Window, IsBitIdenticalToTheSequentialDefinition)
 {
     const std::vector<double> ts = mixed_rows();
     const std::vector<result> want = sequential(ts);
-    each_set([&](libm::set f, isa set) {
+    each_set([&](libm::set f, isa set, choice layout) {
         for (const int window : {1, 2, 3, 7, 16, 64})
             for (const int workers : {1, 2, 3}) {
                 // small chunks and a low threshold, so that threads share most passes
-                const plan how{workers, 3001, 64, set, window, f};
+                const plan how{workers, 3001, 64, set, window, f, layout, nullptr};
                 const std::vector<result> got = tabulate(ts, how);
                 for (std::size_t j = 0; j < ts.size(); ++j) {
                     EXPECT_EQ(got[j].n, want[j].n) << "t = " << ts[j];
@@ -45,8 +45,9 @@ TEST(Window, IsBitIdenticalToTheSequentialDefinition)
                         << "t = " << ts[j] << std::hexfloat << ": " << got[j].s << " vs " << want[j].s;
                 }
                 ASSERT_FALSE(HasFailure()) << "kernel set " << static_cast<int>(set) << ", libm set "
-                                           << static_cast<int>(f) << ", window " << window << ", workers "
-                                           << workers;
+                                           << static_cast<int>(f) << ", layout " << static_cast<int>(layout.layout)
+                                           << (layout.recip ? " by the reciprocal" : "")
+                                           << ", window " << window << ", workers " << workers;
             }
     });
 }

@@ -15,44 +15,47 @@ namespace {
 // Values per call of a kernel, for the fail list on the stack.
 constexpr int piece = 256;
 
-// terms() for p ≤ piece midpoints.
-void row_piece(set f, double h, std::int64_t first, int p, const double* t, int r, double* q, layout y,
-               const double* add, int na, [[maybe_unused]] int per, double* s)
+// terms() for p ≤ piece midpoints, the shared part in x, lx and v (which
+// may be null with the kernels, when no one wants it).
+void row_piece(set f, double h, std::int64_t first, int p, const double* t, int r, double* q, long count,
+               [[maybe_unused]] bool recip, const double* add, int na, [[maybe_unused]] int per, double* s, double* x,
+               double* lx, double* v)
 {
-    double x[piece];
-    double lx[piece];
-    double v[piece];
 #ifdef ZORVICK_FAST_LIBM
     if (f == set::avx512) {
         int fail[piece + 16];
         const int nl = avx512::logs(h, first, p, x, lx, fail);
         for (int i = 0; i < nl; ++i)
             lx[fail[i]] = std::log(x[fail[i]]);
-        const int ns = avx512::terms(x, lx, p, h, t, r, q, y.step, y.group, add, na, per, s, fail);
+        const int ns = avx512::terms(x, lx, p, h, t, r, q, count, recip, v, add, na, per, s, fail);
+        double fx[piece];
+        double flx[piece];
+        double fv[piece];
         for (int i = 0; i < ns; ++i) {
             const int k = fail[i];
             const double u = -lx[k];
-            x[i] = x[k];
-            lx[i] = lx[k];
-            v[i] = u * std::sin(u);
+            fx[i] = x[k];
+            flx[i] = lx[k];
+            fv[i] = u * std::sin(u);
+            if (v != nullptr)
+                v[k] = fv[i];
         }
         // The midpoints left to the library, gathered: few rows one by one,
         // more in vectors of rows, as their divisions are most of the cost.
         if (r <= 4) {
             for (int i = 0; i < ns; ++i)
                 for (int j = 0; j < r; ++j)
-                    q[y.at(fail[i], j)] = term(t[j], lx[i], v[i], x[i], h);
+                    q[j * count + fail[i]] = term(t[j], flx[i], fv[i], fx[i], h);
             return;
         }
         constexpr int batch = 16;
-        double tq[batch * 64];  // rows ≤ 64
+        double tq[batch * 8];
         for (int i = 0; i < ns; i += batch) {
             const int b = std::min(batch, ns - i);
-            const int step = (r + 7) / 8 * 8;
-            quadrature::avx512::terms({x + i, lx + i, v + i, b}, h, t, r, tq, {step, 8});
+            quadrature::avx512::terms({fx + i, flx + i, fv + i, b}, h, t, r, tq, {8, 8, batch});
             for (int e = 0; e < b; ++e)
                 for (int j = 0; j < r; ++j)
-                    q[y.at(fail[i + e], j)] = tq[e * step + j];
+                    q[j * count + fail[i + e]] = tq[e * 8 + j];
         }
         return;
     }
@@ -60,23 +63,28 @@ void row_piece(set f, double h, std::int64_t first, int p, const double* t, int 
     evaluate(f, h, first, p, x, lx, v);
     for (int k = 0; k < p; ++k)
         for (int j = 0; j < r; ++j)
-            q[y.at(k, j)] = term(t[j], lx[k], v[k], x[k], h);
-    for (int j = 0; j < y.step && na > 0; ++j)
+            q[j * count + k] = term(t[j], lx[k], v[k], x[k], h);
+    for (int j = 0; j < r && na > 0; ++j)
         for (int i = 0; i < na; ++i)
-            s[j] = s[j] + add[i * y.step + j];
+            s[j] = s[j] + add[j * count + i];
 }
 
 }  // namespace
 
-void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
-           const double* add, int na, int per, double* s)
+void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, long count, bool recip,
+           const double* add, int na, int per, double* s, shared out)
 {
+    double x[piece];
+    double lx[piece];
+    double v[piece];
     int a = 0;
     for (int at = 0; at < m; at += piece) {
         const int p = std::min(piece, m - at);
         // as many adds as the piece's loop takes, the last piece all the rest
         const int now = at + p < m ? std::min(na - a, per * (p / 8)) : na - a;
-        row_piece(f, h, first + at, p, t, r, q + y.at(at, 0), y, add + std::size_t(a) * y.step, now, per, s);
+        const bool keep = out.x != nullptr;
+        row_piece(f, h, first + at, p, t, r, q + at, count, recip, add + a, now, per, s, keep ? out.x + at : x,
+                  keep ? out.lx + at : lx, keep ? out.v + at : f == set::library ? v : nullptr);
         a += now;
     }
 }

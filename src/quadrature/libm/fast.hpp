@@ -41,18 +41,28 @@ struct fallbacks {
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
                    double* sn = nullptr);
 
-// The terms (lanes.hpp) of the rows t[0 … r − 1] at the midpoints
+// Where terms() also leaves the shared part of the midpoints, as evaluate
+// gives it: x, lx and v, m each.
+struct shared {
+    double* x;
+    double* lx;
+    double* v;
+};
+
+// The terms (lanes.hpp) of the rows t[0 … r − 1], r ≤ 8, at the midpoints
 // first … first + m − 1, from the shared part that evaluate gives, bit for
-// bit, to q as the layout y places them (for a row alone, step 1).  They
-// are computed in the loop of the sines, eight midpoints to a vector,
-// where the rows' divisions overlap the sines' work.  In the same loop, na
-// earlier terms are added in order, s[j] = s[j] + add[i·y.step + j] for
-// i = 0 … na − 1 and j < y.step: their adds are chains of dependent
-// operations that would leave the CPU idle on their own.  per/8 (1 or 2)
-// of them a midpoint go in the loop, the rest after it; adds need the rows
-// side by side in a step of 1, 2, 4, 8 or 16.
-void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, layout y,
-           const double* add = nullptr, int na = 0, int per = 8, double* s = nullptr);
+// bit, to q[j·count + k], each row's together.  They are computed in the
+// loop of the sines, eight midpoints to a vector, where the rows'
+// divisions overlap the sines' work; with recip, more than one row divide
+// through the midpoint's reciprocal (lanes.hpp).  In the same loop, na
+// earlier terms of each row are added in order,
+// s[j] = s[j] + add[j·count + i] for i = 0 … na − 1: their adds are chains
+// of dependent operations that would leave the CPU idle on their own.
+// per/8 (1 or 2) of them a row and midpoint go in the loop, the rest
+// after it.  With `out`, the shared part goes there too, for rows
+// computed after the loop.
+void terms(set f, double h, std::int64_t first, int m, const double* t, int r, double* q, long count, bool recip,
+           const double* add = nullptr, int na = 0, int per = 8, double* s = nullptr, shared out = {});
 
 // The binade of |y| below 1, 0 for [½, ∞) up to 31 for [2⁻³², 2⁻³¹) and
 // below, as the logarithm kernel reckons it to choose its guard band.

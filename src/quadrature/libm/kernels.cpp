@@ -8,6 +8,9 @@
 // C library (fast.cpp).  -ffp-contract=off still holds: only the explicit
 // intrinsics fuse.
 //
+// The rows' terms computed here divide by the midpoint through its
+// reciprocal with FMA too, which gives the division's own bits (lanes.hpp).
+//
 // Like the row kernels, this file includes no library header besides the
 // compiler's intrinsics, so that no inline library function is compiled
 // with an instruction set that the rest of the program may not assume.
@@ -203,47 +206,41 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
     return up;
 }
 
-// Vectors of w doubles for the earlier terms' adds: a plain double for a
-// row alone.
-template <int w>
-struct adds {
-    typedef double type __attribute__((vector_size(8 * w)));
-};
-template <>
-struct adds<1> {
-    typedef double type;
-};
-template <int w>
-using av = typename adds<w>::type;
-
-template <int w>
-av<w> load_adds(const double* p)
+// Lanes within a closed interval (false for NaN).
+[[gnu::always_inline]] inline unsigned between(vd a, double lo, double hi)
 {
-    av<w> v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
+    return _mm512_cmp_pd_mask(a, splat(lo), _CMP_GE_OQ) & _mm512_cmp_pd_mask(a, splat(hi), _CMP_LE_OQ);
 }
 
-// The loop of terms().  Row j's term at midpoint k goes to
-// q[k·step + (j / 8)·group + j % 8]; the earlier terms to add hold the
-// rows of a midpoint side by side, step doubles apart, and their adds go
-// across the rows in nv vectors of w lanes, one add a vector and midpoint
-// (w = 1: a row alone, whose t and sum stay in registers).  nv = 0: no
-// adds.
-template <int w, int nv>
-[[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, int r,
-                                       double* q, long step, long group, const double* add, int na, int per,
-                                       double* s, int* fail)
+// A row's terms at eight midpoints: by the reciprocal yh + yl of the
+// midpoints (lanes.hpp) where the bounds hold, as `in` says of each
+// midpoint and c says of the row, else by the division.  Both give the
+// same bits; the bounds are checked before the division.
+[[gnu::always_inline]] inline vd quotient(double t, vd l, vd v, vd x, vd yh, vd yl, unsigned in, double h)
 {
-    constexpr bool alone = w == 1;
-    if constexpr (alone)
-        r = 1;
-    if constexpr (nv > 0)
-        step = w * nv;  // known here: no multiplies in the addresses
-    av<w> sv[nv > 0 ? nv : 1];
-    for (int g = 0; g < nv; ++g)
-        sv[g] = load_adds<w>(s + g * w);
-    const __m512i at = vi{0, 1, 2, 3, 4, 5, 6, 7} * step;
+    const vd c = power<vd, vd>(splat(t), l);
+    const bool fast = (in & between(c, recip_cmin, recip_cmax)) == 0xff;
+    const vd a = numerator<vd, vd>(c, v, h);
+    return fast ? divide(a, x, yh, yl, fma) : a / x;
+}
+
+// The loop of terms() for nb ≤ 8 rows, known here so that their sums stay
+// in registers.  Row j's terms go to q[j·count + k], each row's together,
+// so that a vector of one row at eight midpoints is one store; the earlier
+// terms to add lie the same way, and each row's adds are a chain of its
+// own, per of them a step of eight midpoints.  vs, unless null, receives
+// u·sin u.
+template <int nb, bool recip>
+[[gnu::always_inline]] inline int rows(const double* x, const double* lx, int m, double h, const double* t, double* q,
+                                       long count, double* vs, const double* add, int na, int per, double* s,
+                                       int* fail)
+{
+    double sj[nb];
+    for (int j = 0; j < nb; ++j)
+        sj[j] = na > 0 ? s[j] : 0.0;
+    // Where the reciprocal may stand for the division: the bounds that
+    // hold for a whole call.
+    const bool hin = h >= recip_hmin && h <= recip_hmax;
     int nf = 0;
     int k = 0;
     int a = 0;
@@ -253,43 +250,61 @@ template <int w, int nv>
         unsigned fine = within(u, 0x1p-1022, sin_umax);
         const vd sn = decide(sin_dd(u), fine);
         const vd v = u * sn;
+        if (vs != nullptr)
+            store(vs + k, v);
         const vd xv = load(x + k);
         // Each row's own operations, each rounded, in the order of term():
-        // only the intrinsics above fuse.  The divider works beside the
-        // sine's multiplies and adds here, where a separate loop over the
-        // rows would leave it to run alone.  A vector holds one row at
-        // eight midpoints, and goes to the buffer across its rows.
-        if constexpr (alone)
-            store(q + k, term<vd, vd>(splat(t[0]), l, v, xv, h));
-        else
-            for (int j = 0; j < r; ++j) {
-                const vd tj = term<vd, vd>(splat(t[j]), l, v, xv, h);
-                _mm512_i64scatter_pd(q + k * step + j / 8 * group + j % 8, at, tj, 8);
-            }
+        // only the intrinsics fuse, and the division by the reciprocal
+        // gives the division's bits.  The divider works beside the sine's
+        // multiplies and adds here, where a separate loop over the rows
+        // would leave it to run alone.
+        if constexpr (recip) {
+            vd yh;
+            vd yl;
+            reciprocal(xv, yh, yl, fma);
+            const unsigned in =
+                hin ? between(xv, recip_xmin, 1.0) & between(_mm512_abs_pd(v), recip_vmin, recip_vmax) : 0;
+#pragma GCC unroll 8
+            for (int j = 0; j < nb; ++j)
+                store(q + j * count + k, quotient(t[j], l, v, xv, yh, yl, in, h));
+        } else {
+#pragma GCC unroll 8
+            for (int j = 0; j < nb; ++j)
+                store(q + j * count + k, term<vd, vd>(splat(t[j]), l, v, xv, h));
+        }
         nf = collect(fine, k, fail, nf);
         // The adds depend on each other alone, row by row: in this loop
         // their latency hides behind the sine's work, which a loop of adds
         // alone cannot.
-        if constexpr (nv > 0) {
-            for (int i = 0; i < 2 && i * lanes < per && a + lanes <= na; ++i)
+        if (a + per <= na) {
 #pragma GCC unroll 8
-                for (int e = 0; e < lanes; ++e, ++a)
-#pragma GCC unroll 4
-                    for (int g = 0; g < nv; ++g)
-                        sv[g] = sv[g] + load_adds<w>(add + a * step + g * w);
+            for (int j = 0; j < nb; ++j)
+#pragma GCC unroll 8
+                for (int i = 0; i < per; ++i)
+                    sj[j] = sj[j] + add[j * count + a + i];
+            a += per;
         }
     }
     for (; k < m; ++k)
         fail[nf++] = k;
-    if constexpr (nv > 0) {
-        for (; a < na; ++a)
-#pragma GCC unroll 4
-            for (int g = 0; g < nv; ++g)
-                sv[g] = sv[g] + load_adds<w>(add + a * step + g * w);
-        for (int g = 0; g < nv; ++g)
-            __builtin_memcpy(s + g * w, &sv[g], sizeof sv[g]);
-    }
+    if (na > 0)
+        for (int j = 0; j < nb; ++j) {
+            for (int i = a; i < na; ++i)
+                sj[j] = sj[j] + add[j * count + i];
+            s[j] = sj[j];
+        }
     return nf;
+}
+
+// rows() for nb rows.  A row alone divides by x itself: the reciprocal
+// would cost a division too.
+template <int nb>
+int rows_of(const double* x, const double* lx, int m, double h, const double* t, double* q, long count, bool recip,
+            double* vs, const double* add, int na, int per, double* s, int* fail)
+{
+    if (nb > 1 && recip)
+        return rows<nb, true>(x, lx, m, h, t, q, count, vs, add, na, per, s, fail);
+    return rows<nb, false>(x, lx, m, h, t, q, count, vs, add, na, per, s, fail);
 }
 
 }  // namespace
@@ -356,19 +371,19 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
     return nf;
 }
 
-int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, int step,
-          long group, const double* add, int na, int per, double* s, int* fail)
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long count,
+          bool recip, double* v, const double* add, int na, int per, double* s, int* fail)
 {
-    switch (na > 0 ? step : 0) {
-    case 1: return rows<1, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
-    case 2: return rows<2, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
-    case 4: return rows<4, 1>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
-    case 8: return rows<4, 2>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
-    case 16: return rows<4, 4>(x, lx, m, h, t, r, q, step, group, add, na, per, s, fail);
-    default: break;
+    switch (r) {
+    case 1: return rows_of<1>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 2: return rows_of<2>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 3: return rows_of<3>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 4: return rows_of<4>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 5: return rows_of<5>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 6: return rows_of<6>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    case 7: return rows_of<7>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
+    default: return rows_of<8>(x, lx, m, h, t, q, count, recip, v, add, na, per, s, fail);
     }
-    return step == 1 ? rows<1, 0>(x, lx, m, h, t, r, q, step, group, add, 0, per, s, fail)
-                     : rows<8, 0>(x, lx, m, h, t, r, q, step, group, add, 0, per, s, fail);
 }
 
 void raw(const double* in, double* hi, double* lo, int m, bool sine)

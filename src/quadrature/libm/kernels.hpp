@@ -8,14 +8,13 @@
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k];
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
-//   terms  the sines and, for the rows j = 0 … r − 1, their terms
-//          term(t[j], lx[k], v[k], x[k], h) (lanes.hpp) to
-//          q[k·step + (j / 8)·group + j % 8] (for more than one row, a
-//          scatter stores a row's vector across the midpoints); and
-//          meanwhile the earlier terms add[i·step …], i = 0 … na − 1,
-//          added in order to s[0 … step − 1]: per (8 or 16) a step of
-//          eight midpoints, the rest after the loop (na > 0 only for a
-//          step of 1, 2, 4, 8 or 16, the rows side by side);
+//   terms  the sines and, for the rows j = 0 … r − 1 (r ≤ 8), their terms
+//          term(t[j], lx[k], v[k], x[k], h) (lanes.hpp) to q[j·count + k]
+//          (for more than one row with recip, dividing through the
+//          midpoint's reciprocal); v[k], unless v is null; and meanwhile
+//          the earlier terms add[j·count + i], i = 0 … na − 1, added in
+//          order to s[j]: per (8 or 16) a row and step of eight midpoints,
+//          the rest after the loop;
 // each wherever the rounding test decides: the indices of the other k go to
 // fail[0 … f − 1], in increasing order, and f is returned (fail holds
 // m + 16 entries);
@@ -31,8 +30,8 @@ int width();
 int logs(double h, long long first, int m, double* x, double* lx, int* fail);
 int sines(const double* lx, int m, double* sn, double* v, int* fail);
 
-int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, int step,
-          long group, const double* add, int na, int per, double* s, int* fail);
+int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long count,
+          bool recip, double* v, const double* add, int na, int per, double* s, int* fail);
 void raw(const double* in, double* hi, double* lo, int m, bool sine);
 
 }  // namespace zorvick::quadrature::libm::avx512

@@ -1,0 +1,95 @@
+#include "quadrature/planner.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
+#include "quadrature/terms.hpp"
+
+namespace zorvick::quadrature {
+
+namespace {
+
+using clock = std::chrono::steady_clock;
+
+// Passes this small are measured on: below it, a pass is four vectors of
+// midpoints at most, and its layout matters little.
+constexpr std::int32_t smallest = 64;
+
+// Runs of each candidate, and the time after which no further round
+// starts.
+constexpr int rounds = 7;
+constexpr auto budget = std::chrono::microseconds(2000);
+
+// A run: the whole of a small pass, or four stretches of 1024 midpoints
+// spread over a large one (whose midpoints differ in how often the fast
+// logarithm and sine leave them to the library).
+constexpr int stretches = 4;
+constexpr std::int32_t stretch = 1024;
+
+double run(const course& c, const double* t, int r, std::int32_t n)
+{
+    double s[wmax] = {};
+    const auto start = clock::now();
+    if (n < large) {
+        inline_run(c, t, r, n, 0, n, s);
+    } else {
+        for (int i = 0; i < stretches; ++i)
+            inline_run(c, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s);
+    }
+    return std::chrono::duration<double, std::nano>(clock::now() - start).count();
+}
+
+}  // namespace
+
+bool worth_measuring(int r, std::int32_t n, const plan& how)
+{
+    return how.planner != nullptr && how.libm != libm::set::library && n >= smallest &&
+           !how.planner->done[size_class(n)][r];
+}
+
+void measure(const double* t, int r, std::int32_t n, const plan& how)
+{
+    measured& m = *how.planner;
+    const int k = size_class(n);
+    // Each candidate on the calling thread, as a pass's owner computes,
+    // where it is one for r rows.
+    plan one = alone(how);
+    one.planner = nullptr;
+    course c[ncandidates];
+    bool in[ncandidates];
+    double best[ncandidates];
+    int many = 0;
+    for (int i = 0; i < ncandidates; ++i) {
+        const choice l = choice_for(candidates[i], r);
+        in[i] = l.layout == candidates[i].layout && l.recip == candidates[i].recip;
+        one.layout = l;
+        c[i] = decide(r, n, one);
+        best[i] = std::numeric_limits<double>::infinity();
+        many += in[i];
+    }
+    if (many > 1) {
+        // Interleaved, so that a change of the machine's speed meets every
+        // candidate alike; the least time of each is the one least
+        // disturbed.  The first round warms the caches and predictors.
+        const auto start = clock::now();
+        for (int round = 0; round <= rounds && (round < 3 || clock::now() - start < budget); ++round)
+            for (int i = 0; i < ncandidates; ++i)
+                if (in[i]) {
+                    const double ns = run(c[i], t, r, n);
+                    if (round > 0)
+                        best[i] = std::min(best[i], ns);
+                }
+    }
+    const double points = static_cast<double>(n < large ? n : stretches * stretch) * r;
+    int fastest = -1;
+    for (int i = 0; i < ncandidates; ++i) {
+        m.ns[k][r][i] = in[i] && many > 1 ? best[i] / points : 0.0;
+        if (in[i] && (fastest < 0 || best[i] < best[fastest]))
+            fastest = i;
+    }
+    m.chosen[k][r] = candidates[fastest];
+    m.done[k][r] = true;
+}
+
+}  // namespace zorvick::quadrature
