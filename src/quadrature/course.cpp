@@ -90,18 +90,17 @@ course decide(int r, std::int32_t n, const plan& how)
 
     // Adding the terms in order is the one part of a pass that no two
     // threads can share: each add waits for the one before in its row.
-    // Folded into the loop of the sines, the held rows' adds (each row's a
-    // chain of its own) cost little; added apart they wait on each other.
-    // But a chunk's adds must take no longer than 1/threads of the time to
-    // compute it, or they hold up the others' turns: so eight earlier
-    // midpoints a step of eight computed on one thread, sixteen on two
-    // threads for up to four rows, and more threads, or more rows, add
+    // Folded into the loops that compute the next terms (the sines' loop
+    // for its rows, the vectors' for theirs), the adds' chains hide behind
+    // their work; added apart they wait on each other.  But a chunk's adds
+    // must take no longer than 1/threads of the time to compute it, or
+    // they hold up the others' turns: so one earlier midpoint a midpoint
+    // computed on one thread, two on two threads, and more threads add
     // apart.  The library's scalar loop takes one a midpoint for a row
     // alone, on the calling thread alone.
-    const bool fold = c.loop > 0 && c.loop == c.held;
-    if (fold && c.threads == 1)
+    if (c.threads == 1 && c.loop > 0)
         c.fold = 1;
-    else if (fold && c.stride <= 4 && c.threads == 2)
+    else if (c.threads == 2 && c.terms != by::scalar)
         c.fold = 2;
     else if (c.terms == by::scalar && r == 1 && c.threads == 1)
         c.fold = 1;

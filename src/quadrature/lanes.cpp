@@ -178,14 +178,26 @@ template <int w>
 }
 
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
-// q + k·step, or with step = 0 added to their sums s in order.
+// q + k·step, or with step = 0 added to their sums s in order.  Storing,
+// they add the earlier terms in a to their sums as they go, per a
+// midpoint: the chain of adds waits only on itself, and hides in the
+// loop's work.
 template <int w>
-void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
+void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y, earlier a)
 {
     const vec<w> tv = load<w>(t, r);
     if (step > 0) {
-        for (int k = 0; k < p.m; ++k)
+        vec<w> sv = a.na > 0 ? load<w>(a.s, r) : vec<w>{};
+        int i = 0;
+        for (int k = 0; k < p.m; ++k) {
             put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
+            for (int f = 0; f < a.per && i < a.na; ++f, ++i)
+                sv = sv + get<w>(a.e + i * step);
+        }
+        for (; i < a.na; ++i)
+            sv = sv + get<w>(a.e + i * step);
+        for (int j = 0; j < r && a.na > 0; ++j)
+            a.s[j] = sv[j];
         return;
     }
     vec<w> sv = load<w>(s, r);
@@ -201,30 +213,32 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
 // multiple of w, within a group of eight.  Their terms go to q as y lays
 // them out, or with y.step = 0 to their sums s.
 template <int l>
-void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy)
+void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy, earlier a)
 {
     const auto at = [&](int g) { return y.step > 0 ? q + y.at(0, g) : q; };
+    const auto adds = [&](int g) { return a.na > 0 ? earlier{a.e + y.at(0, g), a.na, a.per, a.s + g} : a; };
     int g = 0;
     for (; g + l <= r; g += l)
-        group<l>(p, h, t + g, l, at(g), y.step, s + g, iy);
+        group<l>(p, h, t + g, l, at(g), y.step, s + g, iy, adds(g));
     if constexpr (l >= 8) {
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy);
+            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy, adds(g));
             g += 4;
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy, adds(g));
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy, adds(g));
 }
 
-// rows() in blocks of midpoints, with their reciprocals where they help.
-void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
+// rows() in blocks of midpoints, with their reciprocals where they help;
+// the first block takes the adds.
+void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s, earlier a)
 {
     for (int at = 0; at < p.m; at += block) {
         const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
@@ -235,7 +249,7 @@ void blocks(const points& p, double h, const double* t, int r, double* q, layout
         if (reciprocals(b, h, yh, yl))
             iy = {yh, yl};
 #endif
-        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
+        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy, at == 0 ? a : earlier{});
     }
 }
 
@@ -259,14 +273,14 @@ void sums(const double* q, int m, int stride, double* s)
 
 int width() { return lanes; }
 
-void terms(const points& p, double h, const double* t, int r, double* q, layout y)
+void terms(const points& p, double h, const double* t, int r, double* q, layout y, earlier a)
 {
-    blocks(p, h, t, r, q, y, nullptr);
+    blocks(p, h, t, r, q, y, nullptr, a);
 }
 
 void sum(const points& p, double h, const double* t, int r, double* s)
 {
-    blocks(p, h, t, r, nullptr, {0, 8, 0}, s);
+    blocks(p, h, t, r, nullptr, {0, 8, 0}, s, {});
 }
 
 void add(const double* q, int m, int stride, int width, double* s)

@@ -36,13 +36,15 @@ void scalar_loop(const course& c, double h, std::int64_t first, int m, const dou
 }
 
 // The rows t[0 … r − 1] in vectors of rows: added to their sums s at once
-// where the course fuses them, else to q.
-void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s)
+// where the course fuses them, else to q, adding meanwhile the earlier
+// terms of a.
+void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s,
+             earlier a)
 {
     if (c.fused)
         kernel_for(c.set).sum(p, h, t, r, s);
     else
-        kernel_for(c.set).terms(p, h, t, r, q, y);
+        kernel_for(c.set).terms(p, h, t, r, q, y, a);
 }
 
 // s[j] = s[j] + q[j·count + k] for k = 0 … m − 1 in order and j < nb: the
@@ -79,39 +81,38 @@ void row_adds(const double* q, long count, int m, int nb, double* s)
 }  // namespace
 
 void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
-             layout y, const double* earlier, int na, double* s)
+             layout y, const double* e, long a0, int na, double* s)
 {
-    double* const q = b + y.at(k0, 0);                          // rows side by side
-    double* const lq = b + y.at(0, c.whole - c.first) + k0;     // rows of the loop
-    double* const hs = s + c.first;  // the sums of the held rows
+    // In the buffers, the rows side by side from midpoint k0 (a0), and the
+    // rows of the loop row by row.
+    const long loop = y.at(0, c.whole - c.first);
+    double* const q = b + y.at(k0, 0);
+    double* const lq = b + loop + k0;
+    const double* const le = na > 0 ? e + loop + a0 : nullptr;
+    const earlier ve = na > 0 && !c.fused ? earlier{e + y.at(a0, 0), na, std::max(c.fold, 1), s} : earlier{};
     const int per = 8 * std::max(c.fold, 1);
     double x[256];  // m ≤ c.piece ≤ 256
     double lx[256];
     double v[256];
     switch (c.terms) {
     case by::sines:
-        libm::terms(c.f, h, first, m, t, r, lq, y.count, c.recip, earlier, na, per, s);
+        libm::terms(c.f, h, first, m, t, r, lq, y.count, c.recip, le, na, per, s);
         return;
     case by::both:
         // the rows past the whole vectors in the loop, which leaves the
         // shared part for the others
-        libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, y.count, c.recip, earlier, na, per, hs,
+        libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, y.count, c.recip, le, na, per, s + c.whole,
                     {x, lx, v});
-        vectors(c, {x, lx, v, m}, h, t, c.whole, q, y, s);
+        vectors(c, {x, lx, v, m}, h, t, c.whole, q, y, s, ve);
         return;
     case by::scalar:
-        scalar_loop(c, h, first, m, t, r, q, y, earlier, na, s);
+        scalar_loop(c, h, first, m, t, r, q, y, na > 0 ? e + y.at(a0, 0) : nullptr, na, s + c.first);
         return;
     case by::vectors:
         break;
     }
     libm::evaluate(c.f, h, first, m, x, lx, v);
-    vectors(c, {x, lx, v, m}, h, t, r, q, y, s);
-}
-
-long offset(const course& c, layout y, long a)
-{
-    return c.loop > 0 && c.loop == c.held ? a : a * y.step;
+    vectors(c, {x, lx, v, m}, h, t, r, q, y, s, ve);
 }
 
 void add(const course& c, const double* q, layout y, int m, double* s)
@@ -124,30 +125,27 @@ void add(const course& c, const double* q, layout y, int m, double* s)
         kernel_for(c.set).add(q, m, c.stride, c.stride, s);
 }
 
-void add_group(const course& c, const double* q, layout y, int m, int g, double* s)
+void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s)
 {
-    if (m <= 0)
+    if (m <= a)
         return;
     const int first = g * group_lanes;
     if (c.loop > 0 && first + c.loop == c.rows) {
-        row_adds(q, y.count, m, c.loop, s + first);
+        row_adds(q + y.at(0, first) + a, y.count, m - a, c.loop, s + first);
         return;
     }
     // the group's lanes, or as many as its rows in a vector of 1, 2 or 4
     const int rows = c.rows - first;
     const int width = std::min({group_lanes, c.stride - first, rows <= 2 ? rows : rows <= 4 ? 4 : group_lanes});
-    kernel_for(c.set).add(q, m, c.groups > 1 ? group_lanes : c.stride, width, s + first);
+    kernel_for(c.set).add(q + y.at(a, first), m - a, y.step, width, s + first);
 }
 
-void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
-{
-    inline_run(c, t, r, n, 0, n, s);
-}
+namespace {
 
-void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
-                double* s)
+// inline_run() for passes whose held rows go through buffers (apart, so
+// that passes without them do not set up its frame of buffers).
+[[gnu::noinline]] void held_run(const course& c, double h, const double* t, int r, std::int64_t from, std::int64_t m, double* s)
 {
-    const double h = 1.0 / static_cast<double>(n);
     // Two buffers of a piece (piece · stride ≤ 4096), the padding lanes of
     // rows side by side zero: each piece's terms are added while the next
     // is computed.  Half a page apart: at a multiple of 4 KB, the loads of
@@ -164,16 +162,35 @@ void inline_run(const course& c, const double* t, int r, std::int32_t n, std::in
     int i = 0;
     for (std::int64_t first = from; first < from + m; first += c.piece, i ^= 1) {
         const int k = static_cast<int>(std::min<std::int64_t>(c.piece, from + m - first));
-        compute(c, h, first, k, t, r, q[i], 0, y, q[i ^ 1], c.fold > 0 ? ready : 0, s);
-        if (c.held == 0)
-            continue;
+        compute(c, h, first, k, t, r, q[i], 0, y, q[i ^ 1], 0, c.fold > 0 ? ready : 0, s);
         if (c.fold > 0)
             ready = k;
         else
             add(c, q[i], y, k, hs);
     }
-    if (c.held > 0)
-        add(c, q[i ^ 1], y, ready, hs);
+    add(c, q[i ^ 1], y, ready, hs);
+}
+
+}  // namespace
+
+void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
+{
+    inline_run(c, t, r, n, 0, n, s);
+}
+
+void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
+                double* s)
+{
+    const double h = 1.0 / static_cast<double>(n);
+    if (c.held == 0) {
+        // every row added to its sum as it is computed: no buffers
+        const layout none{0, group_lanes, 0};
+        for (std::int64_t first = from; first < from + m; first += c.piece)
+            compute(c, h, first, static_cast<int>(std::min<std::int64_t>(c.piece, from + m - first)), t, r, nullptr,
+                    0, none, nullptr, 0, 0, s);
+        return;
+    }
+    held_run(c, h, t, r, from, m, s);
 }
 
 }  // namespace zorvick::quadrature

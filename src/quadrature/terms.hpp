@@ -16,22 +16,20 @@ namespace zorvick::quadrature {
 // (m ≤ c.piece, counted from 0) of the pass with spacing h: those of the
 // held rows into the buffer b as y lays them out, from its midpoint k0 on,
 // those of fused rows added to their sums in s[0 … r − 1]; and meanwhile
-// the na earlier terms of the held rows from `earlier` on, laid out as b,
-// added to their sums s[c.first …], in the loop of the sines as far as it
-// takes them.
+// the held rows' earlier terms of na midpoints from midpoint a0 of the
+// buffer e on, laid out as b, added to their sums, in the loops that
+// compute as far as they take them.
 void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
-             layout y, const double* earlier, int na, double* s);
+             layout y, const double* e, long a0, int na, double* s);
 
 // The held rows' terms of m midpoints in q, laid out by y, added in order
 // to their sums s[0 …] (s counted from the first held row), every lane.
 void add(const course& c, const double* q, layout y, int m, double* s);
 
-// The same for group g (rows 8g … 8g + 7 within the stride) of a shared
-// pass's buffer.
-void add_group(const course& c, const double* q, layout y, int m, int g, double* s);
-
-// Where midpoint a of a buffer laid out by y starts.
-long offset(const course& c, layout y, long a);
+// The terms of midpoints a … m − 1 of group g (rows 8g … 8g + 7 within the
+// stride) in a shared pass's buffer q, laid out by y, added in order to
+// their sums in s[0 … r − 1].
+void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s);
 
 // A whole pass of n midpoints on the calling thread (c.threads = 1), its
 // sums added to s[0 … r − 1].

@@ -43,8 +43,8 @@ struct alignas(64) counter {
 // group's.  A thread holds a few chunks, so that it can go on computing
 // while the oldest waits for its turns: on a shared machine one CPU is
 // often slower than the other, and the thread on the faster one runs
-// ahead.  With a fold (one group), the owner adds its oldest chunk in the
-// loop of the pieces it computes next, as the course says.
+// ahead.  With a fold, the owner adds its oldest chunk, every group at
+// once, in the loops of the pieces it computes next, as the course says.
 struct pass_state {
     const course& c;
     const double* t;
@@ -108,12 +108,23 @@ void pass_on(pass_state& p, std::int32_t c, int g)
 void finish(pass_state& p, owner& o)
 {
     const std::int32_t c = o.held[o.oldest];
-    add(p.c, buffer(p, o, o.oldest) + offset(p.c, lay(p), o.a), lay(p), chunk_size(p, c) - o.a, o.s);
+    for (int g = 0; g < p.c.groups; ++g)
+        add_group(p.c, buffer(p, o, o.oldest), lay(p), o.a, chunk_size(p, c), g, o.s);
     std::copy(o.s, o.s + p.c.stride, p.s);
     o.turn = false;
     o.oldest = (o.oldest + 1) % p.c.buffers;
     --o.count;
-    pass_on(p, c, 0);
+    for (int g = 0; g < p.c.groups; ++g)
+        pass_on(p, c, g);
+}
+
+// Whether every group of chunk c has its turn.
+bool all_due(const pass_state& p, std::int32_t c)
+{
+    for (int g = 0; g < p.c.groups; ++g)
+        if (!due(p, c, g))
+            return false;
+    return true;
 }
 
 // Adds each group of the held chunks whose turn has come, oldest first, and
@@ -123,7 +134,7 @@ void finish(pass_state& p, owner& o)
 void add_due(pass_state& p, owner& o)
 {
     if (p.c.fold > 0) {
-        if (o.count > 0 && !o.turn && due(p, o.held[o.oldest], 0)) {
+        if (o.count > 0 && !o.turn && all_due(p, o.held[o.oldest])) {
             std::copy(p.s, p.s + p.c.stride, o.s);
             o.turn = true;
             o.a = 0;
@@ -135,7 +146,7 @@ void add_due(pass_state& p, owner& o)
         const std::int32_t c = o.held[slot];
         for (int g = 0; g < p.c.groups; ++g)
             if ((o.done[slot] >> g & 1) == 0 && due(p, c, g)) {
-                add_group(p.c, buffer(p, o, slot) + lay(p).at(0, g * group_lanes), lay(p), chunk_size(p, c), g, p.s);
+                add_group(p.c, buffer(p, o, slot), lay(p), 0, chunk_size(p, c), g, p.s);
                 o.done[slot] |= 1u << g;
                 pass_on(p, c, g);
             }
@@ -166,10 +177,10 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
         const double* earlier = nullptr;
         int na = 0;
         if (o.turn) {
-            earlier = buffer(p, o, o.oldest) + offset(p.c, y, o.a);
+            earlier = buffer(p, o, o.oldest);
             na = std::min(p.c.fold * k, chunk_size(p, o.held[o.oldest]) - o.a);
         }
-        compute(p.c, p.h, first + at, k, p.t, p.r, q, at, y, earlier, na, o.s);
+        compute(p.c, p.h, first + at, k, p.t, p.r, q, at, y, earlier, o.a, na, o.s);
         if (o.turn) {
             o.a += na;
             if (o.a == chunk_size(p, o.held[o.oldest]))
@@ -213,7 +224,10 @@ void work(pass_state& p)
             // The turn is near: a chunk's adds take a few microseconds,
             // less than a sleeping thread takes to wake.
             const std::int32_t c = o.held[o.oldest];
-            const int g = std::countr_one(o.done[o.oldest]);
+            // the first group not added: with a fold, the first not due
+            int g = std::countr_one(o.done[o.oldest]);
+            while (p.c.fold > 0 && g + 1 < p.c.groups && due(p, c, g))
+                ++g;
             std::int32_t at = p.added[g].v.load(std::memory_order_acquire);
             for (int spin = 0; at != c && spin < 4096; ++spin) {
                 std::this_thread::yield();
@@ -245,7 +259,7 @@ int cpus()
 bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
 {
     const int threads = std::min(c.threads, most_threads);
-    if (c.buffers > most_buffers || c.groups > most_groups || (c.fold > 0 && c.groups > 1))
+    if (c.buffers > most_buffers || c.groups > most_groups)
         return false;
     const std::size_t bytes = std::size_t(threads) * std::size_t(c.buffers) * std::size_t(c.slot) * sizeof(double);
     // malloc, not new: even the nothrow new reports failure by throwing and
