@@ -128,7 +128,7 @@ void planner(benchmark::State& state)
     }
     double t[16];
     slow_rows(t, r);
-    const int k = q::size_class(n);
+    const int k = q::pass_class(n, q::threads_for(r, n, how));
     for (auto _ : state) {
         m.done[k][r] = false;
         q::measure(t, r, n, how);

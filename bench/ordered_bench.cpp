@@ -58,12 +58,12 @@ void ordered_part(benchmark::State& state)
     for (int b = 0; b < c.buffers; ++b)
         for (std::int32_t at = 0; at < c.chunk; at += c.piece)
             q::compute(c, 1.0 / n, at, std::min(c.piece, c.chunk - at), t.data(), r, terms.data() + b * size, at, y,
-                       nullptr, 0, sums.data());
+                       nullptr, 0, 0, sums.data());
     double adding = 0;
     for (auto _ : state) {
         const auto from = std::chrono::steady_clock::now();
         for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers) {
-            q::add_group(c, terms.data() + b * size, y, c.chunk, 0, sums.data());
+            q::add_group(c, terms.data() + b * size, y, 0, c.chunk, 0, sums.data());
             benchmark::DoNotOptimize(sums.data());
         }
         adding += std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
@@ -72,7 +72,7 @@ void ordered_part(benchmark::State& state)
     const auto from = std::chrono::steady_clock::now();
     for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers)
         for (int g = 0; g < c.groups; ++g)
-            q::add_group(c, terms.data() + b * size + y.at(0, g * q::group_lanes), y, c.chunk, g, sums.data());
+            q::add_group(c, terms.data() + b * size, y, 0, c.chunk, g, sums.data());
     benchmark::DoNotOptimize(sums.data());
     const double adds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
     state.counters["ordered ns/midpoint"] = ordered / n * 1e9;

@@ -22,18 +22,28 @@ choice choice_for(choice l, int r)
     return l;
 }
 
+int threads_for(int r, std::int32_t n, const plan& how)
+{
+    // A row costs about a third of the shared part (the fast sines; less
+    // beside the library's), so a pass of r rows is worth (r + 3)/4 of a
+    // row alone.
+    const int workers = std::clamp(how.workers, 1, most_threads);
+    return std::int64_t{n} * (r + 3) >= std::int64_t{how.inline_below} * 4 ? workers : 1;
+}
+
 course decide(int r, std::int32_t n, const plan& how)
 {
     course c{};
     c.rows = r;
     c.f = how.libm;
     c.set = how.simd;
+    c.threads = threads_for(r, n, how);
     // With the fast sines, the layout the planner measured fastest here for
     // passes like this one, or until it has, the plan's.  With the library,
     // a row alone, or the scalar set, takes one loop; the vector sets put
     // rows side by side.
     if (how.libm != libm::set::library) {
-        const int k = size_class(n);
+        const int k = pass_class(n, c.threads);
         const bool known = how.planner != nullptr && how.planner->done[k][r];
         const choice l = choice_for(known ? how.planner->chosen[k][r] : how.layout, r);
         c.terms = l.layout;
@@ -44,11 +54,6 @@ course decide(int r, std::int32_t n, const plan& how)
     c.whole = c.terms == by::both ? r / 8 * 8 : c.terms == by::vectors ? r : 0;
     c.loop = c.terms == by::sines || c.terms == by::both ? r - c.whole : 0;
 
-    const int workers = std::clamp(how.workers, 1, most_threads);
-    // Sharing pays once the work outweighs starting the threads.  A row
-    // costs about a third of the shared part (the fast sines; less beside
-    // the library's), so a pass of r rows is worth (r + 3)/4 of a row alone.
-    c.threads = std::int64_t{n} * (r + 3) >= std::int64_t{how.inline_below} * 4 ? workers : 1;
     // On the calling thread alone, rows in vectors add their terms to their
     // sums as they compute them, in index order as any adds would, and only
     // the rows of a loop go through a buffer of terms.  Threads sharing a
@@ -90,17 +95,19 @@ course decide(int r, std::int32_t n, const plan& how)
 
     // Adding the terms in order is the one part of a pass that no two
     // threads can share: each add waits for the one before in its row.
-    // Folded into the loops that compute the next terms (the sines' loop
-    // for its rows, the vectors' for theirs), the adds' chains hide behind
-    // their work; added apart they wait on each other.  But a chunk's adds
-    // must take no longer than 1/threads of the time to compute it, or
-    // they hold up the others' turns: so one earlier midpoint a midpoint
-    // computed on one thread, two on two threads, and more threads add
-    // apart.  The library's scalar loop takes one a midpoint for a row
-    // alone, on the calling thread alone.
-    if (c.threads == 1 && c.loop > 0)
+    // Folded into the sines' loop, which computes the next terms, the
+    // chains of its rows' adds hide behind its work; added apart they wait
+    // on each other.  (Folded into the loop of rows in vectors, they slowed
+    // it more than they saved.)  But a chunk's adds must take no longer
+    // than 1/threads of the time to compute it, or they hold up the
+    // others' turns: so one earlier midpoint a midpoint computed on one
+    // thread, two on two threads, and more threads add apart.  The
+    // library's scalar loop takes one a midpoint for a row alone, on the
+    // calling thread alone.
+    const bool fold = c.loop > 0 && c.loop == c.held;
+    if (fold && c.threads == 1)
         c.fold = 1;
-    else if (c.threads == 2 && c.terms != by::scalar)
+    else if (fold && c.threads == 2)
         c.fold = 2;
     else if (c.terms == by::scalar && r == 1 && c.threads == 1)
         c.fold = 1;

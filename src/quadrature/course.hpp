@@ -58,10 +58,12 @@ inline constexpr choice candidates[] = {
     {by::sines, false}, {by::sines, true}, {by::both, false}, {by::both, true}, {by::vectors, true}};
 inline constexpr int ncandidates = 5;
 
-// Passes are measured in two classes by their size: small ones (fewer than
-// `large` points) are a few pieces, whose set-up weighs as much as their
-// midpoints.
+// Passes are measured in three classes: on the calling thread alone, small
+// ones (fewer than `large` points: a few pieces, whose set-up weighs as
+// much as their midpoints) and large ones, and passes shared among threads,
+// where every row's terms go through buffers.
 inline constexpr std::int32_t large = 1 << 14;
+inline constexpr int classes = 3;
 
 // What the planner measured on this machine, for each class of pass and
 // row count r: whether it has, the candidate that ran fastest, and what
@@ -70,9 +72,9 @@ inline constexpr std::int32_t large = 1 << 14;
 // needs more than eight not in whole vectors, and a row alone divides by
 // itself).
 struct measured {
-    bool done[2][wmax + 1];
-    choice chosen[2][wmax + 1];
-    double ns[2][wmax + 1][ncandidates];
+    bool done[classes][wmax + 1];
+    choice chosen[classes][wmax + 1];
+    double ns[classes][wmax + 1][ncandidates];
 };
 
 // How passes are run; results do not depend on any of it.  Passes of a row
@@ -96,8 +98,12 @@ struct plan {
     measured* planner;
 };
 
-// The class of a pass of n points in measured.
-inline int size_class(std::int32_t n) { return n >= large ? 1 : 0; }
+// The class of a pass of n points on `threads` threads in measured.
+inline int pass_class(std::int32_t n, int threads) { return threads > 1 ? 2 : n >= large ? 1 : 0; }
+
+// Threads for a pass of n points and r rows, at most `workers`: sharing
+// pays once the work outweighs starting the threads.
+int threads_for(int r, std::int32_t n, const plan& how);
 
 struct course {
     int rows;

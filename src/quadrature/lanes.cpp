@@ -178,26 +178,14 @@ template <int w>
 }
 
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
-// q + k·step, or with step = 0 added to their sums s in order.  Storing,
-// they add the earlier terms in a to their sums as they go, per a
-// midpoint: the chain of adds waits only on itself, and hides in the
-// loop's work.
+// q + k·step, or with step = 0 added to their sums s in order.
 template <int w>
-void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y, earlier a)
+void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
 {
     const vec<w> tv = load<w>(t, r);
     if (step > 0) {
-        vec<w> sv = a.na > 0 ? load<w>(a.s, r) : vec<w>{};
-        int i = 0;
-        for (int k = 0; k < p.m; ++k) {
+        for (int k = 0; k < p.m; ++k)
             put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
-            for (int f = 0; f < a.per && i < a.na; ++f, ++i)
-                sv = sv + get<w>(a.e + i * step);
-        }
-        for (; i < a.na; ++i)
-            sv = sv + get<w>(a.e + i * step);
-        for (int j = 0; j < r && a.na > 0; ++j)
-            a.s[j] = sv[j];
         return;
     }
     vec<w> sv = load<w>(s, r);
@@ -213,32 +201,30 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
 // multiple of w, within a group of eight.  Their terms go to q as y lays
 // them out, or with y.step = 0 to their sums s.
 template <int l>
-void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy, earlier a)
+void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy)
 {
     const auto at = [&](int g) { return y.step > 0 ? q + y.at(0, g) : q; };
-    const auto adds = [&](int g) { return a.na > 0 ? earlier{a.e + y.at(0, g), a.na, a.per, a.s + g} : a; };
     int g = 0;
     for (; g + l <= r; g += l)
-        group<l>(p, h, t + g, l, at(g), y.step, s + g, iy, adds(g));
+        group<l>(p, h, t + g, l, at(g), y.step, s + g, iy);
     if constexpr (l >= 8) {
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy, adds(g));
+            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy);
             g += 4;
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy, adds(g));
+            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy, adds(g));
+        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
 }
 
-// rows() in blocks of midpoints, with their reciprocals where they help;
-// the first block takes the adds.
-void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s, earlier a)
+// rows() in blocks of midpoints, with their reciprocals where they help.
+void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
 {
     for (int at = 0; at < p.m; at += block) {
         const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
@@ -249,7 +235,7 @@ void blocks(const points& p, double h, const double* t, int r, double* q, layout
         if (reciprocals(b, h, yh, yl))
             iy = {yh, yl};
 #endif
-        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy, at == 0 ? a : earlier{});
+        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
     }
 }
 
@@ -273,14 +259,14 @@ void sums(const double* q, int m, int stride, double* s)
 
 int width() { return lanes; }
 
-void terms(const points& p, double h, const double* t, int r, double* q, layout y, earlier a)
+void terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
-    blocks(p, h, t, r, q, y, nullptr, a);
+    blocks(p, h, t, r, q, y, nullptr);
 }
 
 void sum(const points& p, double h, const double* t, int r, double* s)
 {
-    blocks(p, h, t, r, nullptr, {0, 8, 0}, s, {});
+    blocks(p, h, t, r, nullptr, {0, 8, 0}, s);
 }
 
 void add(const double* q, int m, int stride, int width, double* s)

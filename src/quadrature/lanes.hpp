@@ -33,16 +33,6 @@ struct layout {
     long at(long k, int j) const { return k * step + (j / 8) * group + j % 8; }
 };
 
-// Earlier terms to add meanwhile: na midpoints' from e on, laid out as the
-// terms being computed, per a midpoint computed (the rest after), to the
-// sums s.
-struct earlier {
-    const double* e = nullptr;
-    int na = 0;
-    int per = 1;
-    double* s = nullptr;
-};
-
 // The row-dependent part of the term of midpoint x for the parameter t,
 // given lx = ln x and v = u·sin u:
 //
@@ -156,8 +146,7 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 //   width()  doubles per vector;
 //   terms    the terms term(t[j], x_k) of the rows j < r at the midpoints
 //            of p, to q as the layout places them (lanes past row r − 1
-//            may get copies, within the rows' group of eight), and
-//            meanwhile the earlier terms of the same rows added;
+//            may get copies, within the rows' group of eight);
 //   sum      the same terms added to s[j] in order, j < r;
 //   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
 //            j < width (1, 2, 4 or a multiple of 8), the rows side by side
@@ -165,7 +154,7 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 #define ZORVICK_DECLARE_LANES(isa)                                                 \
     namespace zorvick::quadrature::isa {                                          \
     int width();                                                                   \
-    void terms(const points& p, double h, const double* t, int r, double* q, layout l, earlier a); \
+    void terms(const points& p, double h, const double* t, int r, double* q, layout l); \
     void sum(const points& p, double h, const double* t, int r, double* s);            \
     void add(const double* q, int m, int stride, int width, double* s);            \
     }

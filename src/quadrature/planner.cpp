@@ -45,16 +45,18 @@ double run(const course& c, const double* t, int r, std::int32_t n)
 bool worth_measuring(int r, std::int32_t n, const plan& how)
 {
     return how.planner != nullptr && how.libm != libm::set::library && n >= smallest &&
-           !how.planner->done[size_class(n)][r];
+           !how.planner->done[pass_class(n, threads_for(r, n, how))][r];
 }
 
 void measure(const double* t, int r, std::int32_t n, const plan& how)
 {
     measured& m = *how.planner;
-    const int k = size_class(n);
-    // Each candidate on the calling thread, as a pass's owner computes,
-    // where it is one for r rows.
-    plan one = alone(how);
+    const int k = pass_class(n, threads_for(r, n, how));
+    // Each candidate as one thread of the pass computes, on the calling
+    // thread, where it is one for r rows: a thread sharing a pass puts
+    // every row's terms through buffers and folds or adds them as the
+    // course says.
+    plan one = how;
     one.planner = nullptr;
     course c[ncandidates];
     bool in[ncandidates];

@@ -4,14 +4,11 @@ namespace zorvick::quadrature {
 
 namespace {
 
-void scalar_terms(const points& p, double h, const double* t, int r, double* q, layout y, earlier a)
+void scalar_terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
     for (int k = 0; k < p.m; ++k)
         for (int j = 0; j < r; ++j)
             q[y.at(k, j)] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
-    for (int j = 0; j < r; ++j)
-        for (int i = 0; i < a.na; ++i)
-            a.s[j] = a.s[j] + a.e[y.at(i, j)];
 }
 
 // Row by row, each sum a chain over the midpoints.

@@ -16,14 +16,13 @@ namespace zorvick::quadrature {
 enum class isa { scalar, base, avx2, avx512 };
 
 // For buffers of terms (lanes.hpp):
-//   terms  the rows' terms from the shared part of the midpoints p, and
-//          meanwhile earlier terms of the same rows added to their sums;
+//   terms  the rows' terms from the shared part of the midpoints p;
 //   sum    the same added straight to the rows' sums, in index order;
 //   add    each of the first `width` lanes' terms added to its sum in
 //          index order.
 struct kernel {
     int lanes;
-    void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y, earlier a);
+    void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
     void (*sum)(const points& p, double h, const double* t, int r, double* s);
     void (*add)(const double* q, int m, int stride, int width, double* s);
 };

@@ -36,15 +36,13 @@ void scalar_loop(const course& c, double h, std::int64_t first, int m, const dou
 }
 
 // The rows t[0 … r − 1] in vectors of rows: added to their sums s at once
-// where the course fuses them, else to q, adding meanwhile the earlier
-// terms of a.
-void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s,
-             earlier a)
+// where the course fuses them, else to q.
+void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s)
 {
     if (c.fused)
         kernel_for(c.set).sum(p, h, t, r, s);
     else
-        kernel_for(c.set).terms(p, h, t, r, q, y, a);
+        kernel_for(c.set).terms(p, h, t, r, q, y);
 }
 
 // s[j] = s[j] + q[j·count + k] for k = 0 … m − 1 in order and j < nb: the
@@ -84,12 +82,11 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
              layout y, const double* e, long a0, int na, double* s)
 {
     // In the buffers, the rows side by side from midpoint k0 (a0), and the
-    // rows of the loop row by row.
+    // rows of the loop row by row.  Only the loop's rows fold their adds.
     const long loop = y.at(0, c.whole - c.first);
     double* const q = b + y.at(k0, 0);
     double* const lq = b + loop + k0;
     const double* const le = na > 0 ? e + loop + a0 : nullptr;
-    const earlier ve = na > 0 && !c.fused ? earlier{e + y.at(a0, 0), na, std::max(c.fold, 1), s} : earlier{};
     const int per = 8 * std::max(c.fold, 1);
     double x[256];  // m ≤ c.piece ≤ 256
     double lx[256];
@@ -103,7 +100,7 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
         // shared part for the others
         libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, y.count, c.recip, le, na, per, s + c.whole,
                     {x, lx, v});
-        vectors(c, {x, lx, v, m}, h, t, c.whole, q, y, s, ve);
+        vectors(c, {x, lx, v, m}, h, t, c.whole, q, y, s);
         return;
     case by::scalar:
         scalar_loop(c, h, first, m, t, r, q, y, na > 0 ? e + y.at(a0, 0) : nullptr, na, s + c.first);
@@ -112,17 +109,13 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
         break;
     }
     libm::evaluate(c.f, h, first, m, x, lx, v);
-    vectors(c, {x, lx, v, m}, h, t, r, q, y, s, ve);
+    vectors(c, {x, lx, v, m}, h, t, r, q, y, s);
 }
 
 void add(const course& c, const double* q, layout y, int m, double* s)
 {
-    if (m <= 0)
-        return;
-    if (c.loop > 0 && c.loop == c.held)
-        row_adds(q, y.count, m, c.loop, s);
-    else
-        kernel_for(c.set).add(q, m, c.stride, c.stride, s);
+    for (int g = 0; g < c.groups; ++g)
+        add_group(c, q, y, 0, m, g, s);
 }
 
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s)
@@ -130,12 +123,12 @@ void add_group(const course& c, const double* q, layout y, int a, int m, int g, 
     if (m <= a)
         return;
     const int first = g * group_lanes;
-    if (c.loop > 0 && first + c.loop == c.rows) {
+    if (c.loop > 0 && first + c.loop == c.held) {
         row_adds(q + y.at(0, first) + a, y.count, m - a, c.loop, s + first);
         return;
     }
     // the group's lanes, or as many as its rows in a vector of 1, 2 or 4
-    const int rows = c.rows - first;
+    const int rows = c.held - first;
     const int width = std::min({group_lanes, c.stride - first, rows <= 2 ? rows : rows <= 4 ? 4 : group_lanes});
     kernel_for(c.set).add(q + y.at(a, first), m - a, y.step, width, s + first);
 }
@@ -152,11 +145,13 @@ namespace {
     // one would wait on the stores to the other as if to the same address.
     double b[2 * 4096 + 256];
     double* const q[2] = {b, b + 4096 + 256};
-    const layout y{c.stride, group_lanes, c.piece};
+    const layout y = c.groups > 1 ? layout{group_lanes, long{group_lanes} * c.piece, c.piece}
+                                  : layout{c.stride, group_lanes, c.piece};
     const int most = c.loop == 0 && c.held < c.stride ? static_cast<int>(std::min<std::int64_t>(c.piece, m)) : 0;
     for (double* p : q)
         for (int k = 0; k < most; ++k)
-            std::fill(p + k * c.stride + c.held, p + (k + 1) * c.stride, 0.0);
+            for (int j = c.held; j < c.stride; ++j)
+                p[y.at(k, j)] = 0.0;
     double* const hs = s + c.first;
     int ready = 0;  // terms of the piece before, not yet added
     int i = 0;

@@ -26,9 +26,8 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
 // to their sums s[0 …] (s counted from the first held row), every lane.
 void add(const course& c, const double* q, layout y, int m, double* s);
 
-// The terms of midpoints a … m − 1 of group g (rows 8g … 8g + 7 within the
-// stride) in a shared pass's buffer q, laid out by y, added in order to
-// their sums in s[0 … r − 1].
+// The same for the midpoints a … m − 1 of group g (held rows 8g … 8g + 7
+// within the stride).
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s);
 
 // A whole pass of n midpoints on the calling thread (c.threads = 1), its

@@ -52,7 +52,7 @@ void row_piece(set f, double h, std::int64_t first, int p, const double* t, int 
         double tq[batch * 8];
         for (int i = 0; i < ns; i += batch) {
             const int b = std::min(batch, ns - i);
-            quadrature::avx512::terms({fx + i, flx + i, fv + i, b}, h, t, r, tq, {8, 8, batch}, {});
+            quadrature::avx512::terms({fx + i, flx + i, fv + i, b}, h, t, r, tq, {8, 8, batch});
             for (int e = 0; e < b; ++e)
                 for (int j = 0; j < r; ++j)
                     q[j * count + fail[i + e]] = tq[e * 8 + j];
