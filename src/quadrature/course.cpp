@@ -101,11 +101,13 @@ course decide(int r, std::int32_t n, const plan& how)
     // it more than they saved.)  But a chunk's adds must take no longer
     // than 1/threads of the time to compute it, or they hold up the
     // others' turns: so one earlier midpoint a midpoint computed on one
-    // thread, two on two threads, and more threads add apart.  The
-    // library's scalar loop takes one a midpoint for a row alone, on the
-    // calling thread alone.
+    // thread, two on two threads, and more threads add apart.  On one
+    // thread the adds of more than five rows take more room in the loop
+    // than they save; apart, so many chains side by side keep the adders
+    // busy.  The library's scalar loop takes one a midpoint for a row
+    // alone, on the calling thread alone.
     const bool fold = c.loop > 0 && c.loop == c.held;
-    if (fold && c.threads == 1)
+    if (fold && c.threads == 1 && c.loop <= 5)
         c.fold = 1;
     else if (fold && c.threads == 2)
         c.fold = 2;

@@ -24,7 +24,8 @@ void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
     if (worth_measuring(r, n, how))
         measure(t, r, n, how);
     const course c = decide(r, n, how);
-    double sums[wmax] = {};  // the rows' and the padding lanes'
+    double sums[2 * wmax];  // the rows' and the held rows' padding lanes
+    std::fill(sums, sums + std::max(r, c.first + c.stride), 0.0);
     if (c.threads == 1)
         inline_pass(c, t, r, n, sums);
     else if (!shared_pass(c, t, r, n, sums))

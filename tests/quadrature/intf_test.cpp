@@ -69,6 +69,24 @@ TEST(Intf, LiesWithinItsKnownErrorOfTheTrueIntegral)
     }
 }
 
+// The stopping test at its boundary: a change of exactly 0.01 percent (the
+// double nearest 0.01) stops, the next double above goes on; a NaN change
+// stops, an infinite one goes on, and the last pass stops whatever its
+// change.
+TEST(Settled, StopsAtOneHundredthOfAPercentAndNotAbove)
+{
+    const struct { double sold, s; std::int32_t n; bool stops; } cases[] = {
+        {0x1.00068db8baa81p+0, 0x1.ffffffffffc20p-1, 64, true},   // r = 0.01
+        {0x1.00068db8baa80p+0, 0x1.ffffffffffc1ep-1, 64, false},  // r = 0.01 + 2⁻⁵⁹
+        {0x1.00068db8baa80p+0, 0x1.ffffffffffc1ep-1, nmax, true},
+        {0.0, 0.0, 4, true},   // NaN
+        {1.0, 0.0, 4, false},  // infinite
+        {0.0, 1.0, 2, false},  // the first pass: 100 percent
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(settled(c.sold, c.s, c.n), c.stops) << std::hexfloat << c.sold << " then " << c.s << ", n = " << c.n;
+}
+
 TEST(Midpoints, AreExactForEveryPassUpTo2To24)
 {
     for (std::int32_t n = 2; n <= (1 << 24); n *= 2)
