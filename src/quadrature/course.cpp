@@ -17,8 +17,12 @@ choice choice_for(choice l, int r)
         l.layout = by::both;
     if (l.layout == by::both && (r <= 8 || r % 8 == 0))
         l.layout = r % 8 == 0 ? by::vectors : by::sines;
-    if (l.layout == by::vectors || (l.layout == by::sines && r == 1))
-        l.recip = l.layout == by::vectors;
+    // A row alone goes in the loop, which fills eight lanes with it, and
+    // divides by itself there.
+    if (r == 1)
+        l = {by::sines, false};
+    if (l.layout == by::vectors)
+        l.recip = true;
     return l;
 }
 

@@ -69,8 +69,8 @@ inline constexpr int classes = 3;
 // row count r: whether it has, the candidate that ran fastest, and what
 // each took, in nanoseconds a row and midpoint (0 where it is not a
 // candidate for r rows: the sines' loop holds eight rows at most, `both`
-// needs more than eight not in whole vectors, and a row alone divides by
-// itself).
+// needs more than eight not in whole vectors, and a row alone has no
+// choice).
 struct measured {
     bool done[classes][wmax + 1];
     choice chosen[classes][wmax + 1];
@@ -130,7 +130,8 @@ struct course {
 
 // What a layout comes to for r rows: sines with more than eight rows is
 // both; both with fewer than eight is sines, and with a whole number of
-// vectors of eight vectors; a row alone in the loop divides by itself.
+// vectors of eight vectors; a row alone is in the loop, dividing by
+// itself (a vector of rows would hold one row in its lanes).
 choice choice_for(choice l, int r);
 
 course decide(int r, std::int32_t n, const plan& how);

@@ -18,14 +18,14 @@ constexpr std::int32_t smallest = 64;
 
 // Runs of each candidate, and the time after which no further round
 // starts.
-constexpr int rounds = 7;
+constexpr int rounds = 5;
 constexpr auto budget = std::chrono::microseconds(2000);
 
-// A run: the whole of a small pass, or four stretches of 1024 midpoints
+// A run: the whole of a small pass, or four stretches of 512 midpoints
 // spread over a large one (whose midpoints differ in how often the fast
 // logarithm and sine leave them to the library).
 constexpr int stretches = 4;
-constexpr std::int32_t stretch = 1024;
+constexpr std::int32_t stretch = 512;
 
 double run(const course& c, const double* t, int r, std::int32_t n)
 {
