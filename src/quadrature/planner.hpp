@@ -2,10 +2,11 @@
 
 // The planner: which layout of the rows' terms (course.hpp) runs fastest
 // is measured on the machine that runs the tool, not guessed from its CPU.
-// The first time a process runs a pass of a class (its size, small or
-// large, and its number of rows) that has a choice, the candidates are
-// timed on that pass's own rows and midpoints, interleaved, and the fastest
-// is kept for the rest of the process.  No layout changes a bit of a sum.
+// The first time a process runs a pass of a class (small or large on the
+// calling thread, or shared among threads; and its number of rows) that
+// has a choice, the candidates are timed on that pass's own rows and
+// midpoints, interleaved, and the fastest is kept for the rest of the
+// process.  No layout changes a bit of a sum.
 
 #include <cstdint>
 
