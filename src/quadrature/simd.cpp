@@ -25,7 +25,7 @@ void scalar_sum(const points& p, double h, const double* t, int r, double* s)
 // The chains of w rows side by side: each add waits for the one before in
 // its own row only.
 template <int w>
-void chains(const double* q, int m, int stride, double* s)
+void chains(const double* q, int m, long step, long row, double* s)
 {
     double a[w];
     for (int j = 0; j < w; ++j)
@@ -35,7 +35,7 @@ void chains(const double* q, int m, int stride, double* s)
     for (int k = 0; k < m; ++k)
 #pragma GCC unroll 8
         for (int j = 0; j < w; ++j)
-            a[j] = a[j] + q[k * stride + j];
+            a[j] = a[j] + q[k * step + j * row];
     for (int j = 0; j < w; ++j)
         s[j] = a[j];
 }
@@ -44,16 +44,30 @@ void scalar_add(const double* q, int m, int stride, int width, double* s)
 {
     int j = 0;
     for (; j + 8 <= width; j += 8)
-        chains<8>(q + j, m, stride, s + j);
+        chains<8>(q + j, m, stride, 1, s + j);
     switch (width - j) {
-    case 4: chains<4>(q + j, m, stride, s + j); break;
-    case 2: chains<2>(q + j, m, stride, s + j); break;
-    case 1: chains<1>(q + j, m, stride, s + j); break;
+    case 4: chains<4>(q + j, m, stride, 1, s + j); break;
+    case 2: chains<2>(q + j, m, stride, 1, s + j); break;
+    case 1: chains<1>(q + j, m, stride, 1, s + j); break;
     default: break;
     }
 }
 
 }  // namespace
+
+void row_adds(const double* q, long count, int m, int nb, double* s)
+{
+    switch (nb) {
+    case 1: return chains<1>(q, m, 1, count, s);
+    case 2: return chains<2>(q, m, 1, count, s);
+    case 3: return chains<3>(q, m, 1, count, s);
+    case 4: return chains<4>(q, m, 1, count, s);
+    case 5: return chains<5>(q, m, 1, count, s);
+    case 6: return chains<6>(q, m, 1, count, s);
+    case 7: return chains<7>(q, m, 1, count, s);
+    default: return chains<8>(q, m, 1, count, s);
+    }
+}
 
 kernel kernel_for(isa set)
 {

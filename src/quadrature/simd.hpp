@@ -29,6 +29,11 @@ struct kernel {
 
 kernel kernel_for(isa set);
 
+// s[j] = s[j] + q[j·count + k] for k = 0 … m − 1 in order and j < nb ≤ 8:
+// the rows of the sines' loop, each row's terms together, their chains
+// side by side.
+void row_adds(const double* q, long count, int m, int nb, double* s);
+
 // Whether this CPU can run the set; scalar and base run on every CPU.
 bool supported(isa set);
 

@@ -45,37 +45,6 @@ void vectors(const course& c, const points& p, double h, const double* t, int r,
         kernel_for(c.set).terms(p, h, t, r, q, y);
 }
 
-// s[j] = s[j] + q[j·count + k] for k = 0 … m − 1 in order and j < nb: the
-// rows of the sines' loop, each row's terms together, their chains side by
-// side.
-template <int nb>
-void chains(const double* q, long count, int m, double* s)
-{
-    double a[nb];
-    for (int j = 0; j < nb; ++j)
-        a[j] = s[j];
-    for (int k = 0; k < m; ++k)
-#pragma GCC unroll 8
-        for (int j = 0; j < nb; ++j)
-            a[j] = a[j] + q[j * count + k];
-    for (int j = 0; j < nb; ++j)
-        s[j] = a[j];
-}
-
-void row_adds(const double* q, long count, int m, int nb, double* s)
-{
-    switch (nb) {
-    case 1: return chains<1>(q, count, m, s);
-    case 2: return chains<2>(q, count, m, s);
-    case 3: return chains<3>(q, count, m, s);
-    case 4: return chains<4>(q, count, m, s);
-    case 5: return chains<5>(q, count, m, s);
-    case 6: return chains<6>(q, count, m, s);
-    case 7: return chains<7>(q, count, m, s);
-    default: return chains<8>(q, count, m, s);
-    }
-}
-
 }  // namespace
 
 void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
