@@ -15,8 +15,8 @@ if(GZIP)
   add_custom_command(OUTPUT ${deb_dir}/zorvick.1.gz ${deb_dir}/changelog.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${deb_dir}
     COMMAND ${GZIP} -9n -c ${PROJECT_SOURCE_DIR}/doc/zorvick.1 > ${deb_dir}/zorvick.1.gz
-    COMMAND ${GZIP} -9n -c ${PROJECT_SOURCE_DIR}/doc/changelog > ${deb_dir}/changelog.gz
-    DEPENDS doc/zorvick.1 doc/changelog
+    COMMAND ${GZIP} -9n -c ${PROJECT_SOURCE_DIR}/debian/changelog > ${deb_dir}/changelog.gz
+    DEPENDS doc/zorvick.1 debian/changelog
     VERBATIM)
   add_custom_target(deb_files ALL DEPENDS ${deb_dir}/zorvick.1.gz ${deb_dir}/changelog.gz)
 else()
@@ -24,7 +24,7 @@ else()
     COMPONENT deb EXCLUDE_FROM_ALL)
 endif()
 install(FILES ${deb_dir}/zorvick.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT deb EXCLUDE_FROM_ALL)
-install(FILES ${deb_dir}/changelog.gz doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb
+install(FILES ${deb_dir}/changelog.gz debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT deb
   EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME zorvick)
