@@ -64,6 +64,6 @@ if command -v dpkg-buildpackage >/dev/null && dpkg-checkbuilddeps -Pnocheck "$sr
         cmp "$deb" "$pkg/two/elsewhere/${deb##*/}" || fail "not reproducible: ${deb##*/}"
     done
 else
-    fail "dpkg-buildpackage or the build dependencies missing: scripts/install-deps test"
+    fail "dpkg-buildpackage or the build dependencies missing: $(dpkg-checkbuilddeps -Pnocheck "$src/debian/control" 2>&1); scripts/install-deps test"
 fi
 finish
