@@ -47,7 +47,7 @@ void read_list(benchmark::State& state, std::string text)
 {
     for (auto _ : state) {
         std::FILE* in = fmemopen(text.data(), text.size(), "r");
-        const auto got = zorvick::console::read_parameters(in);
+        auto got = zorvick::console::read_parameters(in);
         std::fclose(in);
         if (got.why != zorvick::console::cause::none)
             std::abort();

@@ -64,7 +64,7 @@ void ordered_part(benchmark::State& state)
         const auto from = std::chrono::steady_clock::now();
         for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers) {
             q::add_group(c, terms.data() + b * size, y, 0, c.chunk, 0, sums.data());
-            benchmark::DoNotOptimize(sums.data());
+            benchmark::DoNotOptimize(sums);
         }
         adding += std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
     }
@@ -73,7 +73,7 @@ void ordered_part(benchmark::State& state)
     for (std::int32_t at = 0, b = 0; at < n; at += c.chunk, b = (b + 1) % c.buffers)
         for (int g = 0; g < c.groups; ++g)
             q::add_group(c, terms.data() + b * size, y, 0, c.chunk, g, sums.data());
-    benchmark::DoNotOptimize(sums.data());
+    benchmark::DoNotOptimize(sums);
     const double adds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
     state.counters["ordered ns/midpoint"] = ordered / n * 1e9;
     state.counters["adds ns/midpoint"] = adds / n * 1e9;
