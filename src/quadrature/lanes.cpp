@@ -197,9 +197,12 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
 
 // Where a division takes as long per lane in every width, the rows after
 // the last full vector are cheapest in the narrowest vectors that hold
-// them: 6 rows as 4 + 2 lanes, not 8.  A vector of w rows starts at a
-// multiple of w, within a group of eight.  Their terms go to q as y lays
-// them out, or with y.step = 0 to their sums s.
+// them: 6 rows as 4 + 2 lanes, not 8.  Through the reciprocal, the one
+// division left (v / c) is cheap per vector, and one pass over the
+// midpoints with eight lanes costs less than two with four and two.  A
+// vector of w rows starts at a multiple of w, within a group of eight.
+// Their terms go to q as y lays them out, or with y.step = 0 to their
+// sums s.
 template <int l>
 void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy)
 {
@@ -208,6 +211,10 @@ void rows(const points& p, double h, const double* t, int r, double* q, layout y
     for (; g + l <= r; g += l)
         group<l>(p, h, t + g, l, at(g), y.step, s + g, iy);
     if constexpr (l >= 8) {
+        if (r - g > 4 && iy.yh != nullptr) {
+            group<8>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+            return;
+        }
         if (r - g > 4) {
             group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy);
             g += 4;
