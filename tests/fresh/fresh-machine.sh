@@ -1,14 +1,17 @@
 # What a new user does on a fresh Debian 12 or 13 machine: a minimal root
 # file system (debootstrap, variant minbase, with git and ca-certificates
 # alone), a clone of this repository, and the README followed as it
-# stands.  As root: the first quick-start command, then the test tools
-# with the dev workflow and the package checks (on the other release, the
-# fast logarithm and sine at every midpoint too), and every shell block of
-# the Install section, then the tool from PATH, its manual page and the
-# package's files.  As a user with sudo, on a second fresh copy: the first
-# quick-start command.  Last, piuparts installs, removes and purges the
-# package in a clean copy of the same base.  The commands are read from the
-# README, so the two cannot drift.
+# stands.  As root: the first quick-start command; on the other release
+# than this machine's, the whole test command but its fresh machines
+# (this machine's own run covers its release), on this one the test
+# tools; every shell block of the Install section, then the tool from
+# PATH, its manual page, the package's files and autopkgtest on the
+# installed package.  On this machine's release, the package cross-built
+# for arm64 as Debian builds it, and its example run under qemu-user.  As
+# a user with sudo, on a second fresh copy: the first quick-start command.
+# Last, piuparts installs, removes and purges the package in a clean copy
+# of the same base.  The commands are read from the README, so the two
+# cannot drift.
 #   fresh-machine.sh SOURCE_DIR WORK_DIR SUITE   (bookworm or trixie)
 # Needs root (through sudo for another user), debootstrap and the archive
 # that apt is configured with.
@@ -104,9 +107,11 @@ example=${shown[0]%$'\n'}
     die "README: no quick start, example table or Install commands found"
 
 failures=0
+expects=0
 expect()
 {
     local what=$1 got=$2 want=$3
+    expects=$((expects + 1))
     if [[ $got == "$want" ]]; then echo "ok: $what"; else
         printf 'FAIL %s\n--- got\n%s\n--- want\n%s\n' "$what" "$got" "$want"
         failures=$((failures + 1))
@@ -120,32 +125,48 @@ machine "$root"
 jail
 step 1500 "as root: $first" "${jail[@]}" bash -ec "cd ~/zorvick && $first"
 expect "the example table" "$(tail -n 4 "$work/log")" "$example"
-# On the other release, the fast logarithm and sine against its C library
-# at every midpoint, under both of its variants, too (on this machine's
-# release, `ctest --preset slow` checks them).
-tests="scripts/install-deps test && cmake --workflow --preset dev && ctest --preset package"
-passes=2
+# The test command, all of it but the fresh machines, on the other
+# release: its compilers, sanitizers and C library show at once.
 if [[ $(. /etc/os-release && echo "$VERSION_CODENAME") != "$suite" ]]; then
-    tests+=" && ctest --preset slow -R '^libm\\.'"
-    passes=3
+    other=yes
+    tests="scripts/check --no-fresh"
+    step 2400 "as root: $tests" "${jail[@]}" bash -ec "cd ~/zorvick && $tests"
+    grep '^check: ' "$work/log"
+    expect "the test command but the fresh machines" "$(grep -c '^check: ' "$work/log")" 10
+else
+    other=no
+    step 900 "as root: scripts/install-deps test" "${jail[@]}" bash -ec "cd ~/zorvick && scripts/install-deps test"
 fi
-step 1800 "as root: $tests" "${jail[@]}" bash -ec "cd ~/zorvick && $tests"
-expect "the dev workflow and the package checks" "$(grep -c '100% tests passed' "$work/log")" $passes
 for block in "${install[@]}"; do
     block=${block%$'\n'}
-    step 900 "as root: ${block//$'\n'/; }" "${jail[@]}" bash -ec "cd ~/zorvick && $block"
+    step 1200 "as root: ${block//$'\n'/; }" "${jail[@]}" bash -ec "cd ~/zorvick && $block"
 done
 expect "zorvick from PATH" "$(echo 1 2 3 | timeout 60 "${jail[@]}" zorvick)" "$example"
 # Lines as wide as the text and blanks squeezed: the text, not how one
 # version of groff spaces it.
 page=$(timeout 60 "${jail[@]}" MANWIDTH=1000 man zorvick 2>&1 | tr -s '[:space:]' ' ')
 expect "man zorvick renders" "$(grep -o -e ' DIAGNOSTICS ' -e 'tabulate the integral' -e '0.022950 (64)' <<<"$page" | sort | uniq | wc -l)" 3
-expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md)$' | sort)" \
+expect "dpkg -L zorvick" "$(timeout 60 "${jail[@]}" dpkg -L zorvick | grep -E '^/usr/(bin/zorvick|share/man/man1/zorvick.1.gz|share/doc/zorvick/README.md.gz)$' | sort)" \
     "/usr/bin/zorvick
-/usr/share/doc/zorvick/README.md
+/usr/share/doc/zorvick/README.md.gz
 /usr/share/man/man1/zorvick.1.gz"
-deb=$(ls "$root"/root/zorvick/build/release/zorvick_*.deb 2>/dev/null | head -1)
-[[ -f $deb ]] && cp "$deb" "$work/" || die "no package built"
+debs=("$root"/root/zorvick_*_amd64.deb)
+deb=${debs[0]}
+[[ ${#debs[@]} == 1 && -f $deb ]] && cp "$deb" "$work/" || die "no one package built: ${debs[*]}"
+# Debian's test of the installed package (debian/tests).
+step 900 "autopkgtest" "${jail[@]}" bash -ec "cd ~/zorvick && autopkgtest ../${deb##*/} . -- null"
+expect "autopkgtest" "$(grep -cE '^installed +PASS' "$work/log")" 1
+# arm64 as Debian cross-builds it: its build dependencies from the
+# archive for arm64, the cross toolchain, dpkg-buildpackage -a arm64.
+if [[ $other == no ]]; then
+    cross='dpkg --add-architecture arm64 && apt-get update -qq && git clone -q ~/zorvick ~/cross/zorvick && cd ~/cross/zorvick &&
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends crossbuild-essential-arm64 &&
+        DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -qq --no-install-recommends -a arm64 -P cross,nocheck ./ &&
+        dpkg-buildpackage -a arm64 -Pcross,nocheck -b -us -uc && dpkg-deb -x ../zorvick_*_arm64.deb ../root &&
+        echo 1 2 3 | qemu-aarch64 -L /usr/aarch64-linux-gnu ../root/usr/bin/zorvick'
+    step 1200 "arm64: dpkg-buildpackage -a arm64 -Pcross,nocheck" "${jail[@]}" bash -ec "$cross"
+    expect "the arm64 package's example under qemu-user" "$(tail -n 4 "$work/log")" "$example"
+fi
 cleanup
 roots=()
 
@@ -169,5 +190,5 @@ step 900 "piuparts" piuparts --no-adequate --ignore=/var/cache/debconf/tmp.ci/ -
     "$work/${deb##*/}"
 
 echo "fresh machine ($suite): $((SECONDS - started)) s in all"
-echo "$((7 - failures)) passed, $failures failed"
+echo "$((expects - failures)) passed, $failures failed"
 [[ $failures == 0 ]]
