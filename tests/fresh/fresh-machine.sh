@@ -8,7 +8,8 @@
 # PATH, its manual page, the package's files and autopkgtest on the
 # installed package.  On this machine's release, the package cross-built
 # for arm64 as Debian builds it, and its example run under qemu-user.  As
-# a user with sudo, on a second fresh copy: the first quick-start command.
+# a user with sudo, on a second fresh copy: the first quick-start command
+# and the Install section.
 # Last, piuparts installs, removes and purges the package in a clean copy
 # of the same base.  The commands are read from the README, so the two
 # cannot drift.
@@ -184,6 +185,11 @@ step 300 "sudo for a user" "${jail[@]}" bash -ec \
      echo "new ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/new && git clone -q ~/zorvick ~new/zorvick && chown -R new: ~new/zorvick'
 step 1500 "as a user with sudo: $first" "${jail[@]}" runuser -l new -c "cd ~/zorvick && $first"
 expect "the example table, as a user" "$(tail -n 4 "$work/log")" "$example"
+for block in "${install[@]}"; do
+    block=${block%$'\n'}
+    step 1200 "as a user with sudo: ${block//$'\n'/; }" "${jail[@]}" runuser -l new -c "cd ~/zorvick && $block"
+done
+expect "zorvick from PATH, installed by a user" "$(echo 1 2 3 | timeout 60 "${jail[@]}" zorvick)" "$example"
 cleanup
 roots=()
 
