@@ -68,7 +68,7 @@ for sink in file pipe; do
     if [[ $sink == file ]]; then
         echo "1 0 2" | "$zorvick" >"$work/file" 2>"$work/err" &
         pid=$!
-        for _ in $(seq 100); do
+        for _ in $(seq 300); do
             grep -q -F -e "$row1" "$work/file" && break
             sleep 0.1
         done
@@ -76,7 +76,7 @@ for sink in file pipe; do
     else
         echo "1 0 2" | "$zorvick" >"$work/rows" 2>"$work/err" &
         pid=$!
-        { IFS= read -r -t 10 p; IFS= read -r -t 10 r; printf '%s\n%s\n' "$p" "$r"; } <"$work/rows" >"$work/out"
+        { IFS= read -r -t 30 p; IFS= read -r -t 30 r; printf '%s\n%s\n' "$p" "$r"; } <"$work/rows" >"$work/out"
     fi
     alive=$(kill -0 $pid 2>/dev/null && echo running || echo ended)
     kill $pid 2>/dev/null
@@ -87,11 +87,13 @@ for sink in file pipe; do
 done
 
 # The prompt is out before the read begins, with input still to come.
+# (Waited for up to a minute: a loaded machine may take seconds to start
+# the tool.)
 mkfifo "$work/fifo"
 timeout 60 "$zorvick" <"$work/fifo" >"$work/file" 2>"$work/err" &
 pid=$!
 exec 3>"$work/fifo"
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     [[ -s $work/file ]] && break
     sleep 0.1
 done
