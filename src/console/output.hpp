@@ -1,10 +1,9 @@
 #pragma once
 
 // The two output records.  The prompt is written out to the stream at once;
-// rows are written out by flush, which the caller calls as soon as a row is
-// complete, whatever the stream is: a row can take minutes, and someone
-// watching a pipe or a file must see it when it is done.  All return 0, or
-// the errno of the failed write.
+// rows are written out by flush, which the caller calls when someone
+// watching should see them (a row can take minutes).  All return 0, or the
+// errno of the failed write.
 
 #include <cstdint>
 #include <cstdio>

@@ -16,12 +16,26 @@ row pop(window& w)
     return front;
 }
 
-void step(window& w, const plan& how)
+namespace {
+
+// The count of the next step's pass: the lowest n among the rows not done
+// (nmax when every row is done).
+std::int32_t next(const window& w)
 {
     std::int32_t n = nmax;
     for (int j = 0; j < w.count; ++j)
         if (!w.rows[j].done)
             n = std::min(n, w.rows[j].n);
+    return n;
+}
+
+}  // namespace
+
+bool brief(const window& w) { return next(w) < (std::int32_t{1} << 12); }
+
+void step(window& w, const plan& how)
+{
+    const std::int32_t n = next(w);
     int at[wmax];
     double t[wmax];
     double s[wmax];

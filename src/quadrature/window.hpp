@@ -42,4 +42,8 @@ row pop(window& w);
 // Runs one pass for the rows that are not done and have the lowest n.
 void step(window& w, const plan& how);
 
+// Whether the next step is brief: its pass has fewer than 2¹² points, well
+// under a millisecond for a full window on any CPU the tool runs on.
+bool brief(const window& w);
+
 }  // namespace zorvick::quadrature

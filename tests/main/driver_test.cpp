@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zorvick::driver {
@@ -40,13 +42,37 @@ void back_first(quadrature::window& w, const quadrature::plan&)
             return finish(w.rows[j]);
 }
 
+// What the output stream holds, as far as it has been written out; and at
+// each step, how many bytes it held.
+std::size_t nout = 0;
+std::vector<std::size_t> held;
+
+// Row 1 completes at the first step; row 2 at the third, its passes until
+// then either long (2¹² points) or brief, each taking 2 ms.
+template <bool slow>
+void second_waits(quadrature::window& w, const quadrature::plan&)
+{
+    held.push_back(nout);
+    ASSERT_LE(held.size(), 3u);
+    if (held.size() == 1) {
+        finish(w.rows[0]);
+        w.rows[1].n = slow ? 1 << 12 : 2;
+    } else if (held.size() == 3) {
+        all_at_once(w, {});
+    } else if (!slow) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 struct outcome { int status; std::string out, err; };
 
 outcome run_on(std::string input, int window = 1, driver::stepper step = all_at_once)
 {
     seen.clear();
+    held.clear();
     char *out = nullptr, *err = nullptr;
-    std::size_t nout = 0, nerr = 0;
+    std::size_t nerr = 0;
+    nout = 0;
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
     std::FILE* fout = open_memstream(&out, &nout);
     std::FILE* ferr = open_memstream(&err, &nerr);
@@ -92,6 +118,24 @@ TEST(Table, WritesRowsInOrderWhateverOrderTheyComplete)
         EXPECT_EQ(got.status, 0);
         EXPECT_EQ(got.out, rows) << "window " << window;
         EXPECT_EQ(seen.size(), 4u) << "window " << window;
+    }
+}
+
+TEST(Table, WritesARowOutBeforeALongStepOrAfterAMillisecond)
+{
+    // Row 1 is out (after the prompt's 16 bytes) before the second step
+    // when that is long, and before the third after a brief one of 2 ms.
+    const struct { driver::stepper step; std::size_t at; } cases[] = {
+        {second_waits<true>, 1},
+        {second_waits<false>, 2},
+    };
+    for (const auto& c : cases) {
+        const outcome got = run_on("1 2 2", 2, c.step);
+        EXPECT_EQ(got.status, 0);
+        ASSERT_EQ(held.size(), 3u);
+        EXPECT_EQ(held[0], 16u);
+        EXPECT_EQ(held[c.at], 16u + 44) << "step " << c.at + 1;
+        EXPECT_EQ(got.out.size(), 16u + 2 * 44);
     }
 }
 
