@@ -124,57 +124,98 @@ bool between(vec<2> a, double lo, double hi)
 }
 #endif
 
-// yh and yl of the midpoints x[0 … m − 1] (m ≤ block), or false, with
-// nothing done, if one of them, its v or h lies outside the bounds of the
-// division by the reciprocal.
-bool reciprocals(const points& p, double h, double* yh, double* yl)
+// yh and yl of the midpoints x[0 … m − 1] (m ≤ block), and the least and
+// greatest ln x among them; or false, with nothing done, if one of them,
+// its v or h lies outside the bounds of the division by the reciprocal.
+bool reciprocals(const points& p, double h, double* yh, double* yl, double& lxlo, double& lxhi)
 {
+    vec<lanes> lo = splat<lanes>(p.lx[0]);
+    vec<lanes> hi = lo;
     if (!(h >= recip_hmin && h <= recip_hmax))
         return false;
     for (int k = 0; k < p.m; k += lanes) {
         vec<lanes> xv;
         vec<lanes> vv;
+        vec<lanes> lv;
         if (k + lanes <= p.m) {
             xv = get<lanes>(p.x + k);
             vv = get<lanes>(p.v + k);
+            lv = get<lanes>(p.lx + k);
         } else {
             double d[lanes];
             double e[lanes];
+            double f[lanes];
             for (int i = 0; i < lanes; ++i) {
                 d[i] = k + i < p.m ? p.x[k + i] : 1.0;
                 e[i] = k + i < p.m ? p.v[k + i] : 1.0;
+                f[i] = k + i < p.m ? p.lx[k + i] : p.lx[0];
             }
             xv = get<lanes>(d);
             vv = get<lanes>(e);
+            lv = get<lanes>(f);
         }
+        lo = lv < lo ? lv : lo;
+        hi = lv > hi ? lv : hi;
         if (!between(xv, recip_xmin, 1.0) || !between(magnitude(vv), recip_vmin, recip_vmax))
             return false;
-        vec<lanes> hi, lo;
-        reciprocal(xv, hi, lo, [](auto a, auto b, auto c) { return fma(a, b, c); });
-        put<lanes>(yh + k, hi);
-        put<lanes>(yl + k, lo);
+        vec<lanes> rh, rl;
+        reciprocal(xv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
+        put<lanes>(yh + k, rh);
+        put<lanes>(yl + k, rl);
+    }
+    lxlo = lo[0];
+    lxhi = hi[0];
+    for (int i = 1; i < lanes; ++i) {
+        lxlo = lo[i] < lxlo ? lo[i] : lxlo;
+        lxhi = hi[i] > lxhi ? hi[i] : lxhi;
     }
     return true;
 }
 #endif
 
-// The reciprocals of a block of midpoints, or null for the division.
+// The reciprocals of a block of midpoints, or null for the division, and
+// the range of their logarithms.
 struct inverse {
     const double* yh;
     const double* yl;
+    double lxlo;
+    double lxhi;
 };
 
-// The terms of the rows in tv at midpoint k.
-template <int w>
+// The terms of the rows in tv at midpoint k; through the reciprocal where
+// it is given and c lies within its bounds, which `checked` = false takes
+// as known.
+template <int w, bool checked = true>
 [[gnu::always_inline]] inline vec<w> term_at(vec<w> tv, const points& p, int k, double h, [[maybe_unused]] inverse y)
 {
     const vec<w> c = power<vec<w>>(tv, p.lx[k]);
 #ifdef ZORVICK_RECIPROCAL
-    if (y.yh != nullptr && between(c, recip_cmin, recip_cmax))
+    if (y.yh != nullptr && (!checked || between(c, recip_cmin, recip_cmax)))
         return divide(numerator<vec<w>>(c, p.v[k], h), splat<w>(p.x[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
                       [](auto a, auto b, auto c) { return fma(a, b, c); });
 #endif
     return numerator<vec<w>>(c, p.v[k], h) / p.x[k];
+}
+
+// Whether every lane's c lies within the reciprocal's bounds at every
+// midpoint of the block, so that the loop need not check it.  For a fixed
+// t, a = RN(t − lx) is monotone in lx, and c = RN(RN(RN(a·a)·a)²) depends
+// on |a| alone and is monotone in it (each rounding is): where the a of
+// the least and of the greatest lx have one sign, every c of the block
+// lies between their two c.
+template <int w>
+bool bounded([[maybe_unused]] vec<w> tv, [[maybe_unused]] inverse y)
+{
+#ifdef ZORVICK_RECIPROCAL
+    if (y.yh == nullptr)
+        return false;
+    const vec<w> lo = tv - y.lxhi;
+    const vec<w> hi = tv - y.lxlo;
+    return between(lo * hi, 0x1p-1022, __builtin_inf()) && between(power<vec<w>>(tv, y.lxhi), recip_cmin, recip_cmax) &&
+           between(power<vec<w>>(tv, y.lxlo), recip_cmin, recip_cmax);
+#else
+    return false;
+#endif
 }
 
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
@@ -183,14 +224,23 @@ template <int w>
 void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
 {
     const vec<w> tv = load<w>(t, r);
+    const bool sure = bounded<w>(tv, y);
     if (step > 0) {
-        for (int k = 0; k < p.m; ++k)
-            put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
+        if (sure)
+            for (int k = 0; k < p.m; ++k)
+                put<w>(q + k * step, term_at<w, false>(tv, p, k, h, y));
+        else
+            for (int k = 0; k < p.m; ++k)
+                put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
         return;
     }
     vec<w> sv = load<w>(s, r);
-    for (int k = 0; k < p.m; ++k)
-        sv = sv + term_at<w>(tv, p, k, h, y);
+    if (sure)
+        for (int k = 0; k < p.m; ++k)
+            sv = sv + term_at<w, false>(tv, p, k, h, y);
+    else
+        for (int k = 0; k < p.m; ++k)
+            sv = sv + term_at<w>(tv, p, k, h, y);
     for (int j = 0; j < r; ++j)
         s[j] = sv[j];
 }
@@ -235,12 +285,12 @@ void blocks(const points& p, double h, const double* t, int r, double* q, layout
 {
     for (int at = 0; at < p.m; at += block) {
         const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
-        inverse iy{nullptr, nullptr};
+        inverse iy{nullptr, nullptr, 0.0, 0.0};
 #ifdef ZORVICK_RECIPROCAL
         double yh[block];
         double yl[block];
-        if (reciprocals(b, h, yh, yl))
-            iy = {yh, yl};
+        if (reciprocals(b, h, yh, yl, iy.lxlo, iy.lxhi))
+            iy = {yh, yl, iy.lxlo, iy.lxhi};
 #endif
         rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
     }
