@@ -8,11 +8,11 @@
 # package's files and autopkgtest on the installed package.  On this
 # machine's release, the package cross-built for arm64 as Debian builds
 # it, and its example run under qemu-user.  As a user with sudo, on a
-# second fresh copy: the Install section (the package built without its
-# tests, which root's build ran), which goes through sudo as the quick
-# start's does.  Last, piuparts installs, removes and purges the package
-# in a clean copy of the same base.  The commands are read from the
-# README, so the two cannot drift.
+# second fresh copy: the first quick-start command and the Install
+# section (the package built without its tests, which root's build ran).
+# Last, piuparts installs, removes and purges the package in a clean copy
+# of the same base.  The commands are read from the README, so the two
+# cannot drift.
 #   fresh-machine.sh SOURCE_DIR WORK_DIR SUITE   (bookworm or trixie)
 # Needs root (through sudo for another user), debootstrap and the archive
 # that apt is configured with.
@@ -186,6 +186,8 @@ jail
 step 300 "sudo for a user" "${jail[@]}" bash -ec \
     'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq sudo && useradd -m -s /bin/bash new &&
      echo "new ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/new && git clone -q ~/zorvick ~new/zorvick && chown -R new: ~new/zorvick'
+step 1500 "as a user with sudo: $first" "${jail[@]}" runuser -l new -c "cd ~/zorvick && $first"
+expect "the example table, as a user" "$(tail -n 4 "$work/log")" "$example"
 # The package's tests at build time ran in root's build on this release.
 for block in "${install[@]}"; do
     block=${block%$'\n'}
