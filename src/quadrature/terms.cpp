@@ -102,6 +102,19 @@ void add_group(const course& c, const double* q, layout y, int a, int m, int g, 
     kernel_for(c.set).add(q + y.at(a, first), m - a, y.step, width, s + first);
 }
 
+void clear_padding(const course& c, double* b, layout y, long m)
+{
+    // Rows of a loop have no padding.  The padding lanes of midpoint k are
+    // at(k, held) … at(k, held) + stride − held − 1: one group of eight.
+    if (c.loop > 0 || c.held >= c.stride)
+        return;
+    double* const p = b + y.at(0, c.held);
+    const int lanes = c.stride - c.held;
+    for (long k = 0; k < m; ++k)
+        for (int j = 0; j < lanes; ++j)
+            p[k * y.step + j] = 0.0;
+}
+
 namespace {
 
 // inline_run() for passes whose held rows go through buffers (apart, so
@@ -116,11 +129,8 @@ namespace {
     double* const q[2] = {b, b + 4096 + 256};
     const layout y = c.groups > 1 ? layout{group_lanes, long{group_lanes} * c.piece, c.piece}
                                   : layout{c.stride, group_lanes, c.piece};
-    const int most = c.loop == 0 && c.held < c.stride ? static_cast<int>(std::min<std::int64_t>(c.piece, m)) : 0;
     for (double* p : q)
-        for (int k = 0; k < most; ++k)
-            for (int j = c.held; j < c.stride; ++j)
-                p[y.at(k, j)] = 0.0;
+        clear_padding(c, p, y, std::min<std::int64_t>(c.piece, m));
     double* const hs = s + c.first;
     int ready = 0;  // terms of the piece before, not yet added
     int i = 0;

@@ -30,6 +30,12 @@ void add(const course& c, const double* q, layout y, int m, double* s);
 // within the stride).
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s);
 
+// Zeroes the lanes past the last held row (a rows-side-by-side layout's
+// padding, within the last group of eight) of the midpoints 0 … m − 1 of
+// the buffer b: adding them then adds zeros, never a stale value that
+// could be a slow subnormal.
+void clear_padding(const course& c, double* b, layout y, long m);
+
 // A whole pass of n midpoints on the calling thread (c.threads = 1), its
 // sums added to s[0 … r − 1].
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s);

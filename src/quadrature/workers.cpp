@@ -162,11 +162,8 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     double* q = buffer(p, o, slot);
     const layout y = lay(p);
     // No row writes the lanes past the last: they stay zero once zeroed.
-    // (The rows of the sines' loop have none.)
-    if (o.fresh >> slot & 1 && p.r < p.c.stride && p.c.loop == 0) {
-        for (std::int32_t k = 0; k < p.c.chunk; ++k)
-            for (int j = p.r; j < p.c.stride; ++j)
-                q[y.at(k, j)] = 0.0;
+    if (o.fresh >> slot & 1) {
+        clear_padding(p.c, q, y, p.c.chunk);
         o.fresh &= ~(1u << slot);
     }
     const std::int64_t first = std::int64_t{c} * p.c.chunk;
