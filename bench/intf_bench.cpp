@@ -33,7 +33,7 @@ void evaluator_pass(benchmark::State& state)
     const auto n = static_cast<std::int32_t>(state.range(0));
     const zorvick::quadrature::plan how{static_cast<int>(state.range(1)), static_cast<std::int32_t>(state.range(2)), 0,
                                         zorvick::quadrature::widest(), 1, zorvick::quadrature::libm::fastest(),
-                                        {zorvick::quadrature::by::sines, true}, nullptr};
+                                        {zorvick::quadrature::by::sines, true}, nullptr, nullptr};
     double s = 0;
     for (auto _ : state) {
         zorvick::quadrature::pass(&t, 1, n, &s, how);

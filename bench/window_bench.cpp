@@ -30,7 +30,7 @@ void window_pass(benchmark::State& state)
     for (int j = 0; j < r; ++j)
         t[j] = 2.5 + 0.01 * j;
     const zorvick::quadrature::plan how{1, 32768, n + 1, set, r, zorvick::quadrature::libm::set::library,
-                                        {zorvick::quadrature::by::vectors, true}, nullptr};
+                                        {zorvick::quadrature::by::vectors, true}, nullptr, nullptr};
     for (auto _ : state) {
         zorvick::quadrature::pass(t, r, n, s, how);
         benchmark::DoNotOptimize(s);

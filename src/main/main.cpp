@@ -13,8 +13,10 @@ int main(int, char**)
     // reported like any other write error, not kill the process silently
     // by SIGXFSZ.  SIGPIPE keeps its default: `zorvick | head` ends quietly.
     std::signal(SIGXFSZ, SIG_IGN);
-    // What the planner measures here holds for the whole run.
+    // What the planner measures here holds for the whole run, and shared
+    // passes keep their buffers of terms from one to the next.
     zorvick::quadrature::measured planner{};
-    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(&planner),
+    zorvick::quadrature::scratch buffers;
+    return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(&planner, &buffers),
                                 zorvick::quadrature::step);
 }

@@ -6,7 +6,10 @@
 // whatever the course, every row's terms are its own operations, added to
 // its one sum in index order.
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 
 #include "quadrature/libm/fast.hpp"
 #include "quadrature/simd.hpp"
@@ -77,6 +80,16 @@ struct measured {
     double ns[classes][wmax + 1][ncandidates];
 };
 
+// Memory that passes shared among threads keep for their buffers of terms
+// from one pass to the next, grown to the largest they need: fresh pages
+// each cost a fault (about 9 µs apiece in a virtual machine measured), and
+// memory that the allocator takes back and gives out again is fresh.
+// Owned by the caller of the passes and used by one pass at a time.
+struct scratch {
+    std::unique_ptr<void, void (*)(void*)> block{nullptr, std::free};
+    std::size_t bytes = 0;
+};
+
 // How passes are run; results do not depend on any of it.  Passes of a row
 // alone with fewer than `inline_below` points run on the calling thread,
 // and passes of more rows with as much work; larger ones are shared by
@@ -86,7 +99,9 @@ struct measured {
 // (1 … wmax) the number of consecutive rows of a table in step.  With the
 // fast sines, `layout` is how a pass lays out its rows until the planner
 // has measured its class; the planner keeps what it measures in
-// `*planner`, and measures nothing where that is null.
+// `*planner`, and measures nothing where that is null.  Shared passes
+// keep their buffers in `*buffers`, or where that is null allocate their
+// own.
 struct plan {
     int workers;
     std::int32_t chunk;
@@ -96,6 +111,7 @@ struct plan {
     libm::set libm;
     choice layout;
     measured* planner;
+    scratch* buffers;
 };
 
 // The class of a pass of n points on `threads` threads in measured.

@@ -13,10 +13,10 @@ namespace zorvick::quadrature {
 // threshold benchmark), less for more rows (course.cpp).  A window of two
 // vectors of rows shares each logarithm and sine among 16 rows (AVX-512),
 // 8 (AVX2) or 4 (SSE2); wider ones hold up the first rows of a table.
-plan default_plan(measured* planner)
+plan default_plan(measured* planner, scratch* buffers)
 {
     const isa set = widest();
-    return {cpus(), 8192, 1 << 16, set, 2 * kernel_for(set).lanes, libm::fastest(), {by::sines, true}, planner};
+    return {cpus(), 8192, 1 << 16, set, 2 * kernel_for(set).lanes, libm::fastest(), {by::sines, true}, planner, buffers};
 }
 
 void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
@@ -28,7 +28,7 @@ void pass(const double* t, int r, std::int32_t n, double* s, const plan& how)
     std::fill(sums, sums + std::max(r, c.first + c.stride), 0.0);
     if (c.threads == 1)
         inline_pass(c, t, r, n, sums);
-    else if (!shared_pass(c, t, r, n, sums))
+    else if (!shared_pass(c, t, r, n, sums, how.buffers))
         inline_pass(decide(r, n, alone(how)), t, r, n, sums);
     std::copy(sums, sums + r, s);
 }

@@ -8,9 +8,10 @@ namespace zorvick::quadrature {
 
 // One worker per CPU the process may run on, the widest kernels the CPU
 // has, its fast logarithm and sine where it has them, and a window of two
-// vectors of rows; the planner keeps what it measures in *planner, which
-// must outlive the plan's use (null: nothing measured).
-plan default_plan(measured* planner = nullptr);
+// vectors of rows; the planner keeps what it measures in *planner, and
+// shared passes their buffers in *buffers, which must outlive the plan's
+// use (null: nothing measured, buffers allocated by each pass).
+plan default_plan(measured* planner = nullptr, scratch* buffers = nullptr);
 
 // The sums of one pass with n midpoints (h = 1/n) for the r ≤ wmax rows
 // t[0 … r − 1]: s[j] receives row j's terms added in increasing order of x

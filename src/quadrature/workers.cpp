@@ -253,7 +253,7 @@ int cpus()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
+bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s, scratch* keep)
 {
     const int threads = std::min(c.threads, most_threads);
     if (c.buffers > most_buffers || c.groups > most_groups)
@@ -265,10 +265,18 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
     // each time, and a table's passes took another half megabyte each.)
     // The buffers start on a cache line, so that a group of rows' terms at
     // a midpoint is one line.
-    const std::unique_ptr<void, void (*)(void*)> block(std::malloc(bytes + 64), std::free);
-    if (!block)
-        return false;
-    const auto at = reinterpret_cast<std::uintptr_t>(block.get());
+    scratch own;
+    scratch& m = keep != nullptr ? *keep : own;
+    if (m.bytes < bytes + 64) {
+        // the smaller block let go first: the two are never held at once
+        m.block.reset();
+        m.bytes = 0;
+        m.block.reset(std::malloc(bytes + 64));
+        if (!m.block)
+            return false;
+        m.bytes = bytes + 64;
+    }
+    const auto at = reinterpret_cast<std::uintptr_t>(m.block.get());
     double* const terms = reinterpret_cast<double*>((at + 63) / 64 * 64);
     pass_state p{c, t, r, 1.0 / static_cast<double>(n), n,
                  static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms, {}, {}, {}, {}};

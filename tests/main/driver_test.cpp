@@ -77,7 +77,7 @@ outcome run_on(std::string input, int window = 1, driver::stepper step = all_at_
     std::FILE* fout = open_memstream(&out, &nout);
     std::FILE* ferr = open_memstream(&err, &nerr);
     const quadrature::plan how{1, 4096, 2, quadrature::isa::scalar, window, quadrature::libm::set::library,
-                                 {quadrature::by::sines, false}, nullptr};
+                                 {quadrature::by::sines, false}, nullptr, nullptr};
     const int status = run(in, fout, ferr, how, step);  // closes fout
     std::fclose(ferr);
     std::fclose(in);

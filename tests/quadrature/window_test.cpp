@@ -35,6 +35,9 @@ void expect_identical(std::initializer_list<int> windows)
 {
     const std::vector<double> ts = mixed_rows();
     const std::vector<result> want = sequential(ts);
+    // buffers kept from pass to pass, as a table's are, through every
+    // window, worker count, set and layout
+    scratch buffers;
     each_set([&](libm::set f, isa set, choice layout) {
         for (const int window : windows)
             for (const int workers : {1, 2, 3}) {
@@ -43,7 +46,7 @@ void expect_identical(std::initializer_list<int> windows)
                 // (each forced above) and chooses
                 measured planner{};
                 const plan how{workers, 3001, 64, set, window, f, layout,
-                               window == 16 && set == widest() ? &planner : nullptr};
+                               window == 16 && set == widest() ? &planner : nullptr, &buffers};
                 const std::vector<result> got = tabulate(ts, how);
                 for (std::size_t j = 0; j < ts.size(); ++j) {
                     EXPECT_EQ(got[j].n, want[j].n) << "t = " << ts[j];

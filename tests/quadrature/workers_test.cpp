@@ -28,7 +28,7 @@ TEST(Pass, IsBitIdenticalForAnyThreadsRowsAndSets)
     each_set([&](libm::set f, isa set, choice layout) {
         for (const int threads : {1, 2, 3, 4, 7, 16})
             for (int r = 1; r <= 17; ++r) {
-                const plan how{threads, 333 + 8 * r, 64, set, 16, f, layout, nullptr};
+                const plan how{threads, 333 + 8 * r, 64, set, 16, f, layout, nullptr, nullptr};
                 std::vector<double> s(r), one(wmax);
                 pass(ts.data(), r, n, s.data(), how);
                 // a shared pass's course on the calling thread, as the planner times it
@@ -49,7 +49,7 @@ TEST(Course, BoundsTheBuffersOfTerms)
 {
     for (const int workers : {1, 2, 16, 256, 100000})
         for (int r = 1; r <= wmax; ++r) {
-            const course c = decide(r, nmax, {workers, 1 << 30, 2, isa::avx512, wmax, libm::set::avx512, {by::sines, true}, nullptr});
+            const course c = decide(r, nmax, {workers, 1 << 30, 2, isa::avx512, wmax, libm::set::avx512, {by::sines, true}, nullptr, nullptr});
             const std::int64_t each = std::int64_t{c.buffers} * c.slot * 8;
             EXPECT_LE(each, 1 << 20) << workers << " workers, " << r << " rows";
             EXPECT_LE(each * c.threads, 4 << 20) << workers << " workers, " << r << " rows";
