@@ -81,10 +81,10 @@ struct measured {
 };
 
 // Memory that passes shared among threads keep for their buffers of terms
-// from one pass to the next, grown to the largest they need: fresh pages
-// each cost a fault (about 9 µs apiece in a virtual machine measured), and
-// memory that the allocator takes back and gives out again is fresh.
-// Owned by the caller of the passes and used by one pass at a time.
+// from one pass to the next, grown to the largest they need: each fresh
+// page costs a page fault, and memory that the allocator takes back and
+// gives out again is fresh.  Owned by the caller of the passes and used
+// by one pass at a time.
 struct scratch {
     std::unique_ptr<void, void (*)(void*)> block{nullptr, std::free};
     std::size_t bytes = 0;
