@@ -83,8 +83,21 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
 
 void add(const course& c, const double* q, layout y, int m, double* s)
 {
-    for (int g = 0; g < c.groups; ++g)
-        add_group(c, q, y, 0, m, g, s);
+    add_groups(c, q, y, m, (1u << c.groups) - 1, s);
+}
+
+void add_groups(const course& c, const double* q, layout y, int m, unsigned which, double* s)
+{
+    // Each lane's adds are a chain that waits on itself, a few cycles an
+    // add; the chains of different groups are independent.  Taken a short
+    // block of midpoints of each group in turn, the blocks of two or more
+    // groups fit in the CPU's window of instructions at once and their
+    // chains overlap; one group after another, they would not.
+    constexpr int block = 64;
+    for (int a = 0; a < m; a += block)
+        for (int g = 0; g < c.groups; ++g)
+            if (which >> g & 1)
+                add_group(c, q, y, a, std::min(m, a + block), g, s);
 }
 
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s)

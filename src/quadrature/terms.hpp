@@ -30,6 +30,9 @@ void add(const course& c, const double* q, layout y, int m, double* s);
 // within the stride).
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s);
 
+// The same for the groups whose bits are set in `which`, all m midpoints.
+void add_groups(const course& c, const double* q, layout y, int m, unsigned which, double* s);
+
 // Zeroes the lanes past the last held row (a rows-side-by-side layout's
 // padding, within the last group of eight) of the midpoints 0 … m − 1 of
 // the buffer b: adding them then adds zeros, never a stale value that

@@ -144,12 +144,18 @@ void add_due(pass_state& p, owner& o)
     for (int i = 0; i < o.count; ++i) {
         const int slot = (o.oldest + i) % p.c.buffers;
         const std::int32_t c = o.held[slot];
+        // the groups due, added side by side, their chains overlapping
+        unsigned now = 0;
         for (int g = 0; g < p.c.groups; ++g)
-            if ((o.done[slot] >> g & 1) == 0 && due(p, c, g)) {
-                add_group(p.c, buffer(p, o, slot), lay(p), 0, chunk_size(p, c), g, p.s);
-                o.done[slot] |= 1u << g;
+            if ((o.done[slot] >> g & 1) == 0 && due(p, c, g))
+                now |= 1u << g;
+        if (now == 0)
+            continue;
+        add_groups(p.c, buffer(p, o, slot), lay(p), chunk_size(p, c), now, p.s);
+        o.done[slot] |= now;
+        for (int g = 0; g < p.c.groups; ++g)
+            if (now >> g & 1)
                 pass_on(p, c, g);
-            }
     }
     const unsigned all = (1u << p.c.groups) - 1;
     for (; o.count > 0 && o.done[o.oldest] == all; --o.count)
