@@ -19,6 +19,6 @@ int cpus();
 // *keep, grown if they must be, or, with keep null, from the allocator for
 // this pass alone.  Returns false, with nothing done, if the buffers
 // cannot be had.
-bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s, scratch* keep = nullptr);
+bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s, scratch* keep);
 
 }  // namespace zorvick::quadrature
