@@ -124,15 +124,17 @@ bool between(vec<2> a, double lo, double hi)
 }
 #endif
 
-// yh and yl of the midpoints x[0 … m − 1] (m ≤ block), and the least and
-// greatest ln x among them; or false, with nothing done, if one of them,
-// its v or h lies outside the bounds of the division by the reciprocal.
-bool reciprocals(const points& p, double h, double* yh, double* yl, double& lxlo, double& lxhi)
+// xs = x/h and its reciprocal yh + yl for the midpoints x[0 … m − 1]
+// (m ≤ block), and the least and greatest ln x among them; or false, with
+// nothing done, if one of them, its v or h lies outside the bounds of the
+// division by the reciprocal.
+bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, double& lxlo, double& lxhi)
 {
     vec<lanes> lo = splat<lanes>(p.lx[0]);
     vec<lanes> hi = lo;
-    if (!(h >= recip_hmin && h <= recip_hmax))
+    if (!foldable(h))
         return false;
+    const vec<lanes> hinv = splat<lanes>(1.0 / h);  // exact
     for (int k = 0; k < p.m; k += lanes) {
         vec<lanes> xv;
         vec<lanes> vv;
@@ -159,7 +161,9 @@ bool reciprocals(const points& p, double h, double* yh, double* yl, double& lxlo
         if (!between(xv, recip_xmin, 1.0) || !between(magnitude(vv), recip_vmin, recip_vmax))
             return false;
         vec<lanes> rh, rl;
-        reciprocal(xv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
+        const vec<lanes> sv = xv * hinv;
+        reciprocal(sv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
+        put<lanes>(xs + k, sv);
         put<lanes>(yh + k, rh);
         put<lanes>(yl + k, rl);
     }
@@ -173,25 +177,26 @@ bool reciprocals(const points& p, double h, double* yh, double* yl, double& lxlo
 }
 #endif
 
-// The reciprocals of a block of midpoints, or null for the division, and
-// the range of their logarithms.
+// The midpoints of a block over h and their reciprocals, or null for the
+// division, and the range of their logarithms.
 struct inverse {
+    const double* xs;
     const double* yh;
     const double* yl;
     double lxlo;
     double lxhi;
 };
 
-// The terms of the rows in tv at midpoint k; through the reciprocal where
-// it is given and c lies within its bounds, which `checked` = false takes
-// as known.
+// The terms of the rows in tv at midpoint k; through the reciprocal of
+// x/h, the step folded in (lanes.hpp), where it is given and c lies within
+// its bounds, which `checked` = false takes as known.
 template <int w, bool checked = true>
 [[gnu::always_inline]] inline vec<w> term_at(vec<w> tv, const points& p, int k, double h, [[maybe_unused]] inverse y)
 {
     const vec<w> c = power<vec<w>>(tv, p.lx[k]);
 #ifdef ZORVICK_RECIPROCAL
-    if (y.yh != nullptr && (!checked || between(c, recip_cmin, recip_cmax)))
-        return divide(numerator<vec<w>>(c, p.v[k], h), splat<w>(p.x[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
+    if (!checked || (y.yh != nullptr && between(c, recip_cmin, recip_cmax)))
+        return divide(p.v[k] / c, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
                       [](auto a, auto b, auto c) { return fma(a, b, c); });
 #endif
     return numerator<vec<w>>(c, p.v[k], h) / p.x[k];
@@ -285,12 +290,13 @@ void blocks(const points& p, double h, const double* t, int r, double* q, layout
 {
     for (int at = 0; at < p.m; at += block) {
         const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
-        inverse iy{nullptr, nullptr, 0.0, 0.0};
+        inverse iy{nullptr, nullptr, nullptr, 0.0, 0.0};
 #ifdef ZORVICK_RECIPROCAL
+        double xs[block];
         double yh[block];
         double yl[block];
-        if (reciprocals(b, h, yh, yl, iy.lxlo, iy.lxhi))
-            iy = {yh, yl, iy.lxlo, iy.lxhi};
+        if (reciprocals(b, h, xs, yh, yl, iy.lxlo, iy.lxhi))
+            iy = {xs, yh, yl, iy.lxlo, iy.lxhi};
 #endif
         rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
     }

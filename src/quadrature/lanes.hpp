@@ -116,6 +116,16 @@ inline V term(V t, P lx, P v, P x, double h)
 // [2⁻⁸⁹⁰, 2⁸²⁰] for each row, which give 2⁻⁹⁵⁰ ≤ |a| ≤ 2⁸⁹⁵.  Elsewhere
 // (a zero, subnormal, huge, infinite or NaN a or c, as near a pole or for
 // huge t) a lane divides.
+//
+// The step goes into the reciprocal.  With b = RN(v/c), the term's last
+// two operations are RN(RN(b·h)/x).  h is a power of two (1/n), and where
+// it lies within its bounds b·h is exact: a = b·h.  Dividing b by
+// x' = x/h (exact) through the reciprocal of x' gives the same bits:
+// yh' = RN(1/x') = h·yh and yl' = h·yl exactly (e' = 1 − x'·yh' = e), and
+// of the sequence above, b·yl' = a·yl, b·yh' = a·yh and r'·yh' = r·yh are
+// the same real numbers, r' = b − q0·x' = r/h is exact where r is, so q0
+// and q come out as they do for a/x.  The multiply by h goes from every
+// row and midpoint to one per midpoint, x' = x·(1/h).
 inline constexpr double recip_xmin = 0x1p-64;
 inline constexpr double recip_vmin = 0x1p-100;
 inline constexpr double recip_vmax = 0x1p5;
@@ -123,6 +133,13 @@ inline constexpr double recip_hmin = 0x1p-30;
 inline constexpr double recip_hmax = 0x1p-1;
 inline constexpr double recip_cmin = 0x1p-890;
 inline constexpr double recip_cmax = 0x1p820;
+
+// Whether h is a power of two within the bounds, so that the reciprocals
+// may be those of x/h.
+inline bool foldable(double h)
+{
+    return h >= recip_hmin && h <= recip_hmax && (__builtin_bit_cast(unsigned long long, h) & 0xfffffffffffffULL) == 0;
+}
 
 // yh and yl of x; fma(a, b, c) = RN(a·b + c), for doubles or vectors.
 template <class V, class Fma>

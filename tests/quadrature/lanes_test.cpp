@@ -18,7 +18,8 @@ __extension__ typedef unsigned __int128 u128;
 // [1, 2) with significands A, X and the boundary μ = m·2⁻ᵇ (b = 53 for a
 // quotient in [1, 2), 54 in [½, 1)), a − μ·x = ±2⁻¹⁰⁵ or ±2⁻¹⁰⁶ when
 // A·2ᵇ − m·X = ±1, that is m·X ≡ ∓1 (mod 2ᵇ).  Scaled as midpoints and
-// terms are, down to x = 2⁻³² and a = 2⁻⁹³.
+// terms are, down to x = 2⁻³² and a = 2⁻⁹³; and with the step h folded
+// in, a/h divided by x/h, for the greatest and least h.
 TEST(Divide, GivesTheDivisionsBitsWhereItIsHardest)
 {
     std::mt19937_64 g(7);
@@ -46,11 +47,17 @@ TEST(Divide, GivesTheDivisionsBitsWhereItIsHardest)
                     const double want = a / x;
                     ++cases;
                     wrong += std::bit_cast<std::uint64_t>(divide(a, x, yh, yl, f)) != std::bit_cast<std::uint64_t>(want);
+                    for (const double h : {0x1p-1, 0x1p-30}) {
+                        reciprocal(x / h, yh, yl, f);
+                        wrong += std::bit_cast<std::uint64_t>(divide(a / h, x / h, yh, yl, f)) !=
+                                 std::bit_cast<std::uint64_t>(want);
+                    }
                     without += std::fma(a, yh, a * yl) != want;
                 }
             }
     }
     EXPECT_GT(cases, 50000);
+    EXPECT_TRUE(foldable(0x1p-30) && foldable(0.5) && !foldable(0x1p-31) && !foldable(1.0) && !foldable(0.375));
     EXPECT_EQ(wrong, 0);
     EXPECT_GT(without, cases / 100) << "the cases should be hard for q0 alone";
 }

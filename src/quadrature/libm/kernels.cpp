@@ -213,15 +213,16 @@ void store(double* p, vd v) { __builtin_memcpy(p, &v, sizeof v); }
 }
 
 // A row's terms at eight midpoints: by the reciprocal yh + yl of the
-// midpoints (lanes.hpp) where the bounds hold, as `in` says of each
-// midpoint and c says of the row, else by the division.  Both give the
-// same bits; the bounds are checked before the division.
-[[gnu::always_inline]] inline vd quotient(double t, vd l, vd v, vd x, vd yh, vd yl, unsigned in, double h)
+// midpoints over h, xs = x/h (lanes.hpp), where the bounds hold, as `in`
+// says of each midpoint and c says of the row, else by the multiply by h
+// and the division.  Both give the same bits; the bounds are checked
+// before the division.
+[[gnu::always_inline]] inline vd quotient(double t, vd l, vd v, vd x, vd xs, vd yh, vd yl, unsigned in, double h)
 {
     const vd c = power<vd, vd>(splat(t), l);
     const bool fast = (in & between(c, recip_cmin, recip_cmax)) == 0xff;
-    const vd a = numerator<vd, vd>(c, v, h);
-    return fast ? divide(a, x, yh, yl, fma) : a / x;
+    const vd b = v / c;
+    return fast ? divide(b, xs, yh, yl, fma) : (b * h) / x;
 }
 
 // The loop of terms() for nb ≤ 8 rows, known here so that their sums stay
@@ -240,7 +241,7 @@ template <int nb, bool recip>
         sj[j] = na > 0 ? s[j] : 0.0;
     // Where the reciprocal may stand for the division: the bounds that
     // hold for a whole call.
-    const bool hin = h >= recip_hmin && h <= recip_hmax;
+    const bool hin = foldable(h);
     int nf = 0;
     int k = 0;
     int a = 0;
@@ -261,12 +262,13 @@ template <int nb, bool recip>
         if constexpr (recip) {
             vd yh;
             vd yl;
-            reciprocal(xv, yh, yl, fma);
+            const vd xs = xv * splat(1.0 / h);  // exact where hin
+            reciprocal(xs, yh, yl, fma);
             const unsigned in =
                 hin ? between(xv, recip_xmin, 1.0) & between(_mm512_abs_pd(v), recip_vmin, recip_vmax) : 0;
 #pragma GCC unroll 8
             for (int j = 0; j < nb; ++j)
-                store(q + j * count + k, quotient(t[j], l, v, xv, yh, yl, in, h));
+                store(q + j * count + k, quotient(t[j], l, v, xv, xs, yh, yl, in, h));
         } else {
 #pragma GCC unroll 8
             for (int j = 0; j < nb; ++j)
