@@ -30,7 +30,7 @@ namespace {
 constexpr int lanes = ZORVICK_LANES;
 
 // Midpoints whose reciprocals a call holds at once.
-constexpr int block = 256;
+constexpr int block = 512;
 
 // Vectors of w doubles (a dependent vector_size is not taken in an alias).
 template <int w>

@@ -57,9 +57,9 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     double* const lq = b + loop + k0;
     const double* const le = na > 0 ? e + loop + a0 : nullptr;
     const int per = 8 * std::max(c.fold, 1);
-    double x[256];  // m ≤ c.piece ≤ 256
-    double lx[256];
-    double v[256];
+    double x[512];  // m ≤ c.piece ≤ 512
+    double lx[512];
+    double v[512];
     switch (c.terms) {
     case by::sines:
         libm::terms(c.f, h, first, m, t, r, lq, y.count, c.recip, le, na, per, s);

@@ -13,7 +13,7 @@ namespace zorvick::quadrature::libm {
 namespace {
 
 // Values per call of a kernel, for the fail list on the stack.
-constexpr int piece = 256;
+constexpr int piece = 512;
 
 // terms() for p ≤ piece midpoints, the shared part in x, lx and v (which
 // may be null with the kernels, when no one wants it).
