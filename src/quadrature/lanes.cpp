@@ -125,13 +125,17 @@ bool between(vec<2> a, double lo, double hi)
 #endif
 
 // xs = x/h and its reciprocal yh + yl for the midpoints x[0 … m − 1]
-// (m ≤ block), and the least and greatest ln x among them; or false, with
-// nothing done, if one of them, its v or h lies outside the bounds of the
-// division by the reciprocal.
+// (m ≤ block), unless p has them, and the least and greatest ln x among
+// them; or false, the reciprocals not to be used, if one of them, its v or
+// h lies outside the bounds of the division by the reciprocal.
 bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, double& lxlo, double& lxhi)
 {
+    const bool given = p.xs != nullptr;
     vec<lanes> lo = splat<lanes>(p.lx[0]);
     vec<lanes> hi = lo;
+    // lanes within the bounds so far (false for NaN), tested once at the
+    // end: branches in the loop cost more than the rare early way out
+    auto in = lo == lo || lo != lo;
     if (!foldable(h))
         return false;
     const vec<lanes> hinv = splat<lanes>(1.0 / h);  // exact
@@ -158,8 +162,10 @@ bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, 
         }
         lo = lv < lo ? lv : lo;
         hi = lv > hi ? lv : hi;
-        if (!between(xv, recip_xmin, 1.0) || !between(magnitude(vv), recip_vmin, recip_vmax))
-            return false;
+        const vec<lanes> mv = magnitude(vv);
+        in = in & (xv >= recip_xmin) & (xv <= 1.0) & (mv >= recip_vmin) & (mv <= recip_vmax);
+        if (given)
+            continue;
         vec<lanes> rh, rl;
         const vec<lanes> sv = xv * hinv;
         reciprocal(sv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
@@ -167,6 +173,9 @@ bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, 
         put<lanes>(yh + k, rh);
         put<lanes>(yl + k, rl);
     }
+    for (int i = 0; i < lanes; ++i)
+        if (!in[i])
+            return false;
     lxlo = lo[0];
     lxhi = hi[0];
     for (int i = 1; i < lanes; ++i) {
@@ -289,14 +298,21 @@ void rows(const points& p, double h, const double* t, int r, double* q, layout y
 void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
 {
     for (int at = 0; at < p.m; at += block) {
-        const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block};
+        const bool given = p.xs != nullptr;
+        const points b{p.x + at,
+                       p.lx + at,
+                       p.v + at,
+                       p.m - at < block ? p.m - at : block,
+                       given ? p.xs + at : nullptr,
+                       given ? p.yh + at : nullptr,
+                       given ? p.yl + at : nullptr};
         inverse iy{nullptr, nullptr, nullptr, 0.0, 0.0};
 #ifdef ZORVICK_RECIPROCAL
         double xs[block];
         double yh[block];
         double yl[block];
         if (reciprocals(b, h, xs, yh, yl, iy.lxlo, iy.lxhi))
-            iy = {xs, yh, yl, iy.lxlo, iy.lxhi};
+            iy = given ? inverse{b.xs, b.yh, b.yl, iy.lxlo, iy.lxhi} : inverse{xs, yh, yl, iy.lxlo, iy.lxhi};
 #endif
         rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
     }

@@ -10,12 +10,17 @@
 namespace zorvick::quadrature {
 
 // m consecutive midpoints x of one pass, with ln x and v = u·sin u for
-// u = −ln x: the part of each term that every row shares.
+// u = −ln x: the part of each term that every row shares.  Where the
+// caller has them, for a pass whose h is foldable (below), xs = x/h and
+// its reciprocal yh + yl too; else the kernels compute them.
 struct points {
     const double* x;
     const double* lx;
     const double* v;
     int m;
+    const double* xs = nullptr;
+    const double* yh = nullptr;
+    const double* yl = nullptr;
 };
 
 // Where a buffer of terms holds row j's term at midpoint k, for the count

@@ -101,7 +101,7 @@ bool supported(set s)
 set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
 
 fallbacks evaluate([[maybe_unused]] set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
-                   double* sn)
+                   double* sn, inverses* rec)
 {
 #ifdef ZORVICK_FAST_LIBM
     if (s == set::avx512) {
@@ -110,7 +110,10 @@ fallbacks evaluate([[maybe_unused]] set s, double h, std::int64_t first, int m, 
         double sines[piece];
         for (int at = 0; at < m; at += piece) {
             const int p = std::min(piece, m - at);
-            const int nl = avx512::logs(h, first + at, p, x + at, lx + at, fail);
+            const int nl = rec != nullptr
+                               ? avx512::logs(h, first + at, p, x + at, lx + at, fail, rec->xs + at, rec->yh + at,
+                                              rec->yl + at)
+                               : avx512::logs(h, first + at, p, x + at, lx + at, fail);
             for (int i = 0; i < nl; ++i)
                 lx[at + fail[i]] = std::log(x[at + fail[i]]);
             const int ns = avx512::sines(lx + at, p, sines, v + at, fail);
@@ -127,6 +130,8 @@ fallbacks evaluate([[maybe_unused]] set s, double h, std::int64_t first, int m, 
         return got;
     }
 #endif
+    if (rec != nullptr)
+        *rec = {nullptr, nullptr, nullptr};
     for (int k = 0; k < m; ++k) {
         x[k] = (static_cast<double>(first + k) + 0.5) * h;
         lx[k] = std::log(x[k]);

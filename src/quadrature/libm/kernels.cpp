@@ -313,7 +313,19 @@ int rows_of(const double* x, const double* lx, int m, double h, const double* t,
 
 int width() { return lanes; }
 
-int logs(double h, long long first, int m, double* x, double* lx, int* fail)
+// x/h = first + k + ½ (exact) and its reciprocal yh + yl (lanes.hpp), the
+// lanes of `in` stored.  The divider has nothing else to do in the
+// logarithm's loop.
+[[gnu::always_inline]] inline void inverse(vd xs, double* ys, double* yh, double* yl, __mmask8 in = 0xff)
+{
+    vd rh, rl;
+    reciprocal(xs, rh, rl, fma);
+    _mm512_mask_storeu_pd(ys, in, xs);
+    _mm512_mask_storeu_pd(yh, in, rh);
+    _mm512_mask_storeu_pd(yl, in, rl);
+}
+
+int logs(double h, long long first, int m, double* x, double* lx, int* fail, double* xs, double* yh, double* yl)
 {
     const vd iota = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
     // Positive normal and below 1, as the midpoints are: checked lane by
@@ -329,8 +341,10 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail)
     for (; k + 2 * lanes <= m; k += 2 * lanes) {
         // (first + k + ½)·h, exactly: the sum is an integer and a half
         // below 2³¹, h a power of two.
-        const vd x0 = (splat(static_cast<double>(first + k)) + iota) * h;
-        const vd x1 = (splat(static_cast<double>(first + k + lanes)) + iota) * h;
+        const vd s0 = splat(static_cast<double>(first + k)) + iota;
+        const vd s1 = splat(static_cast<double>(first + k + lanes)) + iota;
+        const vd x0 = s0 * h;
+        const vd x1 = s1 * h;
         unsigned f0 = inside ? 0xffu : within(x0, 0x1p-1022, 0x1.fffffffffffffp-1);
         unsigned f1 = inside ? 0xffu : within(x1, 0x1p-1022, 0x1.fffffffffffffp-1);
         const dd l0 = log_dd(x0);
@@ -341,14 +355,24 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail)
         store(lx + k + lanes, decide(l1, f1));
         nf = collect(f0, k, fail, nf);
         nf = collect(f1, k + lanes, fail, nf);
+        if (xs != nullptr) {
+            inverse(s0, xs + k, yh + k, yl + k);
+            inverse(s1, xs + k + lanes, yh + k + lanes, yl + k + lanes);
+        }
     }
     for (; k + lanes <= m; k += lanes) {
-        const vd xv = (splat(static_cast<double>(first + k)) + iota) * h;
+        const vd sv = splat(static_cast<double>(first + k)) + iota;
+        const vd xv = sv * h;
         unsigned fine = inside ? 0xffu : within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
         store(x + k, xv);
         store(lx + k, decide(log_dd(xv), fine));
         nf = collect(fine, k, fail, nf);
+        if (xs != nullptr)
+            inverse(sv, xs + k, yh + k, yl + k);
     }
+    if (xs != nullptr && k < m)
+        inverse(splat(static_cast<double>(first + k)) + iota, xs + k, yh + k, yl + k,
+                static_cast<__mmask8>((1u << (m - k)) - 1));
     for (; k < m; ++k) {
         x[k] = (static_cast<double>(first + k) + 0.5) * h;
         fail[nf++] = k;

@@ -6,7 +6,8 @@
 // (measured on 2 cores), so AVX2 CPUs keep the library.  For the
 // k = 0 … m − 1:
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
-//          h, and lx[k] = ln x[k];
+//          h, and lx[k] = ln x[k]; with xs, also xs[k] = first + k + ½
+//          (x[k]/h) and its reciprocal yh[k] + yl[k] (lanes.hpp);
 //   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
 //   terms  the sines and, for the rows j = 0 … r − 1 (r ≤ 8), their terms
 //          term(t[j], lx[k], v[k], x[k], h) (lanes.hpp) to q[j·count + k]
@@ -27,7 +28,8 @@
 namespace zorvick::quadrature::libm::avx512 {
 
 int width();
-int logs(double h, long long first, int m, double* x, double* lx, int* fail);
+int logs(double h, long long first, int m, double* x, double* lx, int* fail, double* xs = nullptr,
+         double* yh = nullptr, double* yl = nullptr);
 int sines(const double* lx, int m, double* sn, double* v, int* fail);
 
 int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long count,
