@@ -384,6 +384,22 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
 {
     int nf = 0;
     int k = 0;
+    for (; k + 2 * lanes <= m; k += 2 * lanes) {
+        const vd u0 = -load(lx + k);
+        const vd u1 = -load(lx + k + lanes);
+        unsigned f0 = within(u0, 0x1p-1022, sin_umax);
+        unsigned f1 = within(u1, 0x1p-1022, sin_umax);
+        const dd d0 = sin_dd(u0);
+        const dd d1 = sin_dd(u1);
+        const vd s0 = decide(d0, f0);
+        const vd s1 = decide(d1, f1);
+        store(sn + k, s0);
+        store(sn + k + lanes, s1);
+        store(v + k, u0 * s0);
+        store(v + k + lanes, u1 * s1);
+        nf = collect(f0, k, fail, nf);
+        nf = collect(f1, k + lanes, fail, nf);
+    }
     for (; k + lanes <= m; k += lanes) {
         const vd u = -load(lx + k);
         unsigned fine = within(u, 0x1p-1022, sin_umax);
