@@ -134,20 +134,22 @@ void clear_padding(const course& c, double* b, layout y, long m)
 
 namespace {
 
-// inline_run() for passes whose held rows go through buffers (apart, so
-// that passes without them do not set up its frame of buffers).
-[[gnu::noinline]] void held_run(const course& c, double h, const double* t, int r, std::int64_t from, std::int64_t m, double* s)
+// inline_run() for passes whose held rows go through buffers: in b
+// (held_doubles), their padding lanes zeroed here unless `zeroed` says
+// they are.
+void held_run(const course& c, double h, const double* t, int r, std::int64_t from, std::int64_t m, double* s,
+              double* b, bool zeroed)
 {
     // Two buffers of a piece (piece · stride ≤ 4096), the padding lanes of
     // rows side by side zero: each piece's terms are added while the next
     // is computed.  Half a page apart: at a multiple of 4 KB, the loads of
     // one would wait on the stores to the other as if to the same address.
-    double b[2 * 4096 + 256];
     double* const q[2] = {b, b + 4096 + 256};
     const layout y = c.groups > 1 ? layout{group_lanes, long{group_lanes} * c.piece, c.piece}
                                   : layout{c.stride, group_lanes, c.piece};
-    for (double* p : q)
-        clear_padding(c, p, y, std::min<std::int64_t>(c.piece, m));
+    if (!zeroed)
+        for (double* p : q)
+            clear_padding(c, p, y, std::min<std::int64_t>(c.piece, m));
     double* const hs = s + c.first;
     int ready = 0;  // terms of the piece before, not yet added
     int i = 0;
@@ -162,6 +164,15 @@ namespace {
     add(c, q[i ^ 1], y, ready, hs);
 }
 
+// held_run() in buffers on the stack, in a frame of its own that passes
+// without held rows do not set up.
+[[gnu::noinline]] void own_run(const course& c, double h, const double* t, int r, std::int64_t from,
+                               std::int64_t m, double* s)
+{
+    double b[held_doubles];
+    held_run(c, h, t, r, from, m, s, b, false);
+}
+
 }  // namespace
 
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s)
@@ -170,7 +181,7 @@ void inline_pass(const course& c, const double* t, int r, std::int32_t n, double
 }
 
 void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
-                double* s)
+                double* s, double* kept)
 {
     const double h = 1.0 / static_cast<double>(n);
     if (c.held == 0) {
@@ -181,7 +192,10 @@ void inline_run(const course& c, const double* t, int r, std::int32_t n, std::in
                     0, none, nullptr, 0, 0, s);
         return;
     }
-    held_run(c, h, t, r, from, m, s);
+    if (kept != nullptr)
+        held_run(c, h, t, r, from, m, s, kept, true);
+    else
+        own_run(c, h, t, r, from, m, s);
 }
 
 }  // namespace zorvick::quadrature

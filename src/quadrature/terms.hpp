@@ -43,8 +43,15 @@ void clear_padding(const course& c, double* b, layout y, long m);
 // sums added to s[0 … r − 1].
 void inline_pass(const course& c, const double* t, int r, std::int32_t n, double* s);
 
-// The same for the m midpoints from `from` on of the pass with n points.
+// Doubles of the two buffers of terms that a pass on the calling thread
+// uses for its held rows.
+inline constexpr int held_doubles = 2 * 4096 + 256;
+
+// The same for the m midpoints from `from` on of the pass with n points;
+// with `kept`, in those buffers (held_doubles), whose padding lanes the
+// caller has zeroed once for runs after runs, as a shared pass zeroes its
+// buffers once.
 void inline_run(const course& c, const double* t, int r, std::int32_t n, std::int64_t from, std::int64_t m,
-                double* s);
+                double* s, double* kept = nullptr);
 
 }  // namespace zorvick::quadrature
