@@ -128,9 +128,13 @@ bool between(vec<2> a, double lo, double hi)
 // (m ≤ block), unless p has them, and the least and greatest ln x among
 // them; or false, the reciprocals not to be used, if one of them, its v or
 // h lies outside the bounds of the division by the reciprocal.
-bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, double& lxlo, double& lxhi)
+bool inverses(const points& p, double h, double* xs, double* yh, double* yl, double& lxlo, double& lxhi)
 {
-    const bool given = p.xs != nullptr;
+    if (p.rec != nullptr) {
+        lxlo = p.rec->lxlo;
+        lxhi = p.rec->lxhi;
+        return p.rec->fine && foldable(h);
+    }
     vec<lanes> lo = splat<lanes>(p.lx[0]);
     vec<lanes> hi = lo;
     // lanes within the bounds so far (false for NaN), tested once at the
@@ -164,8 +168,6 @@ bool reciprocals(const points& p, double h, double* xs, double* yh, double* yl, 
         hi = lv > hi ? lv : hi;
         const vec<lanes> mv = magnitude(vv);
         in = in & (xv >= recip_xmin) & (xv <= 1.0) & (mv >= recip_vmin) & (mv <= recip_vmax);
-        if (given)
-            continue;
         vec<lanes> rh, rl;
         const vec<lanes> sv = xv * hinv;
         reciprocal(sv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
@@ -298,21 +300,18 @@ void rows(const points& p, double h, const double* t, int r, double* q, layout y
 void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
 {
     for (int at = 0; at < p.m; at += block) {
-        const bool given = p.xs != nullptr;
-        const points b{p.x + at,
-                       p.lx + at,
-                       p.v + at,
-                       p.m - at < block ? p.m - at : block,
-                       given ? p.xs + at : nullptr,
-                       given ? p.yh + at : nullptr,
-                       given ? p.yl + at : nullptr};
+        // (the caller's range of ln x holds this block's too)
+        const reciprocals* const g = p.rec;
+        const reciprocals gb =
+            g != nullptr ? reciprocals{g->xs + at, g->yh + at, g->yl + at, g->fine, g->lxlo, g->lxhi} : reciprocals{};
+        const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block, g != nullptr ? &gb : nullptr};
         inverse iy{nullptr, nullptr, nullptr, 0.0, 0.0};
 #ifdef ZORVICK_RECIPROCAL
         double xs[block];
         double yh[block];
         double yl[block];
-        if (reciprocals(b, h, xs, yh, yl, iy.lxlo, iy.lxhi))
-            iy = given ? inverse{b.xs, b.yh, b.yl, iy.lxlo, iy.lxhi} : inverse{xs, yh, yl, iy.lxlo, iy.lxhi};
+        if (inverses(b, h, xs, yh, yl, iy.lxlo, iy.lxhi))
+            iy = g != nullptr ? inverse{gb.xs, gb.yh, gb.yl, iy.lxlo, iy.lxhi} : inverse{xs, yh, yl, iy.lxlo, iy.lxhi};
 #endif
         rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
     }

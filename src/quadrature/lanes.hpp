@@ -9,18 +9,29 @@
 
 namespace zorvick::quadrature {
 
+// What the division of the terms by their midpoints through the
+// reciprocal (below) needs of m midpoints, where the code that computes
+// their logarithms and sines has it at hand: xs = x/h and its reciprocal
+// yh + yl, m each; whether every x and v lies within the bounds below;
+// and the least and greatest ln x, or a range that holds them.
+struct reciprocals {
+    double* xs;
+    double* yh;
+    double* yl;
+    bool fine;
+    double lxlo;
+    double lxhi;
+};
+
 // m consecutive midpoints x of one pass, with ln x and v = u·sin u for
-// u = −ln x: the part of each term that every row shares.  Where the
-// caller has them, for a pass whose h is foldable (below), xs = x/h and
-// its reciprocal yh + yl too; else the kernels compute them.
+// u = −ln x: the part of each term that every row shares; and, where the
+// caller has them, their reciprocals, else the kernels compute them.
 struct points {
     const double* x;
     const double* lx;
     const double* v;
     int m;
-    const double* xs = nullptr;
-    const double* yh = nullptr;
-    const double* yl = nullptr;
+    const reciprocals* rec = nullptr;
 };
 
 // Where a buffer of terms holds row j's term at midpoint k, for the count

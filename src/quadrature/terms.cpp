@@ -80,9 +80,9 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     double xs[512];
     double yh[512];
     double yl[512];
-    libm::inverses rec{xs, yh, yl};
+    reciprocals rec{xs, yh, yl, false, 0.0, 0.0};
     libm::evaluate(c.f, h, first, m, x, lx, v, nullptr, &rec);
-    vectors(c, {x, lx, v, m, rec.xs, rec.yh, rec.yl}, h, t, r, q, y, s);
+    vectors(c, {x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, q, y, s);
 }
 
 void add(const course& c, const double* q, layout y, int m, double* s)

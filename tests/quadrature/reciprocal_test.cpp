@@ -46,7 +46,7 @@ TEST(Reciprocal, IsTheDivisionAtEveryMidpoint)
     testing::every_midpoint(threads, [&](int, double h, std::int64_t first, int m) {
         double x[testing::piece], lx[testing::piece], v[testing::piece];
         double xs[testing::piece], yh[testing::piece], yl[testing::piece];
-        libm::inverses rec{xs, yh, yl};
+        reciprocals rec{xs, yh, yl, false, 0.0, 0.0};
         libm::evaluate(f, h, first, m, x, lx, v, nullptr, &rec);
         double want[r * testing::piece];
         for (int k = 0; k < m; ++k)
@@ -68,7 +68,7 @@ TEST(Reciprocal, IsTheDivisionAtEveryMidpoint)
         // lane may: t = 10⁵⁰, which never may, in a vector of its own.
         for (const isa set : sets) {
             const bool given = set == sets.back() && rec.xs != nullptr;
-            const points p = given ? points{x, lx, v, m, xs, yh, yl} : points{x, lx, v, m};
+            const points p = given ? points{x, lx, v, m, &rec} : points{x, lx, v, m};
             kernel_for(set).terms(p, h, ts, r - 1, got, {8, 8, m});
             kernel_for(set).terms(p, h, ts + r - 1, 1, got + r - 1, {8, 8, m});
             check("rows in vectors", [](int k, int j) { return k * 8 + j; });

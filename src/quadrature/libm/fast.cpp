@@ -101,37 +101,57 @@ bool supported(set s)
 set fastest() { return supported(set::avx512) ? set::avx512 : set::library; }
 
 fallbacks evaluate([[maybe_unused]] set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
-                   double* sn, inverses* rec)
+                   double* sn, reciprocals* rec)
 {
 #ifdef ZORVICK_FAST_LIBM
     if (s == set::avx512) {
         fallbacks got{0, 0};
         int fail[piece + 16];
         double sines[piece];
+        // The midpoints increase with k: the first and the last bound them.
+        bool fine = m > 0 && (static_cast<double>(first) + 0.5) * h >= recip_xmin &&
+                    (static_cast<double>(first + m) - 0.5) * h <= 1.0;
+        double lo = __builtin_inf();
+        double hi = -lo;
         for (int at = 0; at < m; at += piece) {
             const int p = std::min(piece, m - at);
-            const int nl = rec != nullptr
-                               ? avx512::logs(h, first + at, p, x + at, lx + at, fail, rec->xs + at, rec->yh + at,
-                                              rec->yl + at)
-                               : avx512::logs(h, first + at, p, x + at, lx + at, fail);
-            for (int i = 0; i < nl; ++i)
-                lx[at + fail[i]] = std::log(x[at + fail[i]]);
-            const int ns = avx512::sines(lx + at, p, sines, v + at, fail);
+            double range[2] = {lo, hi};
+            const int nl = rec != nullptr ? avx512::logs(h, first + at, p, x + at, lx + at, fail, rec->xs + at,
+                                                         rec->yh + at, rec->yl + at, range)
+                                          : avx512::logs(h, first + at, p, x + at, lx + at, fail);
+            lo = std::min(lo, range[0]);
+            hi = std::max(hi, range[1]);
+            for (int i = 0; i < nl; ++i) {
+                const double l = std::log(x[at + fail[i]]);
+                lx[at + fail[i]] = l;
+                lo = std::min(lo, l);
+                hi = std::max(hi, l);
+            }
+            bool vin = true;
+            const int ns = avx512::sines(lx + at, p, sines, v + at, fail, &vin);
+            fine = fine && vin;
             for (int i = 0; i < ns; ++i) {
                 const double u = -lx[at + fail[i]];
                 sines[fail[i]] = std::sin(u);
                 v[at + fail[i]] = u * sines[fail[i]];
+                const double a = std::fabs(v[at + fail[i]]);
+                fine = fine && a >= recip_vmin && a <= recip_vmax;
             }
             if (sn != nullptr)
                 std::copy(sines, sines + p, sn + at);
             got.logs += nl;
             got.sines += ns;
         }
+        if (rec != nullptr) {
+            rec->fine = fine;
+            rec->lxlo = lo;
+            rec->lxhi = hi;
+        }
         return got;
     }
 #endif
     if (rec != nullptr)
-        *rec = {nullptr, nullptr, nullptr};
+        *rec = {nullptr, nullptr, nullptr, false, 0.0, 0.0};
     for (int k = 0; k < m; ++k) {
         x[k] = (static_cast<double>(first + k) + 0.5) * h;
         lx[k] = std::log(x[k]);

@@ -34,22 +34,16 @@ struct fallbacks {
     std::int64_t sines;
 };
 
-// x/h and the two parts of its reciprocal (lanes.hpp), one a midpoint.
-struct inverses {
-    double* xs;
-    double* yh;
-    double* yl;
-};
-
 // For the midpoints first … first + m − 1 (counted from 0) of the pass with
 // spacing h, a power of two: x[k] = (first + k + ½)·h, exactly, and
 // lx[k] = std::log(x[k]) and v[k] = u·std::sin(u) for u = −lx[k], bit for
-// bit; also sn[k] = std::sin(u) unless sn is null.  With rec, also
-// rec->xs[k] = x[k]/h and its reciprocal in rec->yh and rec->yl where the
-// set computes them beside the logarithms, as the kernels do, for the
-// divider is idle there; elsewhere rec becomes null pointers.
+// bit; also sn[k] = std::sin(u) unless sn is null.  With rec, also what
+// the division through the reciprocal needs of these midpoints
+// (lanes.hpp), where the set computes it beside the logarithms and sines,
+// as the kernels do (the divider is idle there); elsewhere rec->xs
+// becomes null.
 fallbacks evaluate(set s, double h, std::int64_t first, int m, double* x, double* lx, double* v,
-                   double* sn = nullptr, inverses* rec = nullptr);
+                   double* sn = nullptr, reciprocals* rec = nullptr);
 
 // Where terms() also leaves the shared part of the midpoints, as evaluate
 // gives it: x, lx and v, m each.

@@ -325,8 +325,12 @@ int width() { return lanes; }
     _mm512_mask_storeu_pd(yl, in, rl);
 }
 
-int logs(double h, long long first, int m, double* x, double* lx, int* fail, double* xs, double* yh, double* yl)
+int logs(double h, long long first, int m, double* x, double* lx, int* fail, double* xs, double* yh, double* yl,
+         double* range)
 {
+    // the least and greatest ln x of the whole vectors, with xs
+    vd least = splat(__builtin_inf());
+    vd most = -least;
     const vd iota = {0.5, 1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5};
     // Positive normal and below 1, as the midpoints are: checked lane by
     // lane only where the first or the last is not (the products are
@@ -351,13 +355,19 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail, dou
         const dd l1 = log_dd(x1);
         store(x + k, x0);
         store(x + k + lanes, x1);
-        store(lx + k, decide(l0, f0));
-        store(lx + k + lanes, decide(l1, f1));
+        const vd y0 = decide(l0, f0);
+        const vd y1 = decide(l1, f1);
+        store(lx + k, y0);
+        store(lx + k + lanes, y1);
         nf = collect(f0, k, fail, nf);
         nf = collect(f1, k + lanes, fail, nf);
         if (xs != nullptr) {
             inverse(s0, xs + k, yh + k, yl + k);
             inverse(s1, xs + k + lanes, yh + k + lanes, yl + k + lanes);
+            least = y0 < least ? y0 : least;
+            least = y1 < least ? y1 : least;
+            most = y0 > most ? y0 : most;
+            most = y1 > most ? y1 : most;
         }
     }
     for (; k + lanes <= m; k += lanes) {
@@ -365,10 +375,22 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail, dou
         const vd xv = sv * h;
         unsigned fine = inside ? 0xffu : within(xv, 0x1p-1022, 0x1.fffffffffffffp-1);
         store(x + k, xv);
-        store(lx + k, decide(log_dd(xv), fine));
+        const vd y = decide(log_dd(xv), fine);
+        store(lx + k, y);
         nf = collect(fine, k, fail, nf);
-        if (xs != nullptr)
+        if (xs != nullptr) {
             inverse(sv, xs + k, yh + k, yl + k);
+            least = y < least ? y : least;
+            most = y > most ? y : most;
+        }
+    }
+    if (xs != nullptr) {
+        range[0] = least[0];
+        range[1] = most[0];
+        for (int i = 1; i < lanes; ++i) {
+            range[0] = least[i] < range[0] ? least[i] : range[0];
+            range[1] = most[i] > range[1] ? most[i] : range[1];
+        }
     }
     if (xs != nullptr && k < m)
         inverse(splat(static_cast<double>(first + k)) + iota, xs + k, yh + k, yl + k,
@@ -380,8 +402,11 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail, dou
     return nf;
 }
 
-int sines(const double* lx, int m, double* sn, double* v, int* fail)
+int sines(const double* lx, int m, double* sn, double* v, int* fail, bool* vin)
 {
+    // whether every v of a lane that passes the test lies within the
+    // bounds of the division through the reciprocal
+    unsigned in = 0xff;
     int nf = 0;
     int k = 0;
     for (; k + 2 * lanes <= m; k += 2 * lanes) {
@@ -395,8 +420,12 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
         const vd s1 = decide(d1, f1);
         store(sn + k, s0);
         store(sn + k + lanes, s1);
-        store(v + k, u0 * s0);
-        store(v + k + lanes, u1 * s1);
+        const vd v0 = u0 * s0;
+        const vd v1 = u1 * s1;
+        store(v + k, v0);
+        store(v + k + lanes, v1);
+        in &= (between(_mm512_abs_pd(v0), recip_vmin, recip_vmax) | ~f0) &
+              (between(_mm512_abs_pd(v1), recip_vmin, recip_vmax) | ~f1);
         nf = collect(f0, k, fail, nf);
         nf = collect(f1, k + lanes, fail, nf);
     }
@@ -404,12 +433,16 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail)
         const vd u = -load(lx + k);
         unsigned fine = within(u, 0x1p-1022, sin_umax);
         const vd s = decide(sin_dd(u), fine);
+        const vd vv = u * s;
         store(sn + k, s);
-        store(v + k, u * s);
+        store(v + k, vv);
+        in &= between(_mm512_abs_pd(vv), recip_vmin, recip_vmax) | ~fine;
         nf = collect(fine, k, fail, nf);
     }
     for (; k < m; ++k)
         fail[nf++] = k;
+    if (vin != nullptr)
+        *vin = (in & 0xff) == 0xff;
     return nf;
 }
 

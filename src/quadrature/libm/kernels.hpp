@@ -7,8 +7,12 @@
 // k = 0 … m − 1:
 //   logs   x[k] = (first + k + ½)·h, the midpoints of the pass with spacing
 //          h, and lx[k] = ln x[k]; with xs, also xs[k] = first + k + ½
-//          (x[k]/h) and its reciprocal yh[k] + yl[k] (lanes.hpp);
-//   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k];
+//          (x[k]/h) and its reciprocal yh[k] + yl[k] (lanes.hpp), and the
+//          least and greatest lx[k] of the lanes computed in vectors in
+//          range[0] and range[1];
+//   sines  sn[k] = sin u and v[k] = u·sn[k] for u = −lx[k]; with vin,
+//          whether every v[k] that passes the test lies within the bounds
+//          of the division through the reciprocal (lanes.hpp);
 //   terms  the sines and, for the rows j = 0 … r − 1 (r ≤ 8), their terms
 //          term(t[j], lx[k], v[k], x[k], h) (lanes.hpp) to q[j·count + k]
 //          (for more than one row with recip, dividing through the
@@ -29,8 +33,8 @@ namespace zorvick::quadrature::libm::avx512 {
 
 int width();
 int logs(double h, long long first, int m, double* x, double* lx, int* fail, double* xs = nullptr,
-         double* yh = nullptr, double* yl = nullptr);
-int sines(const double* lx, int m, double* sn, double* v, int* fail);
+         double* yh = nullptr, double* yl = nullptr, double* range = nullptr);
+int sines(const double* lx, int m, double* sn, double* v, int* fail, bool* vin = nullptr);
 
 int terms(const double* x, const double* lx, int m, double h, const double* t, int r, double* q, long count,
           bool recip, double* v, const double* add, int na, int per, double* s, int* fail);
