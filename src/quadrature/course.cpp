@@ -122,4 +122,17 @@ course decide(int r, std::int32_t n, const plan& how)
     return c;
 }
 
+course live(const course& c)
+{
+    if (c.whole == 0)
+        return c;
+    course l = c;
+    l.fused = true;
+    l.first = c.whole;
+    l.held = c.rows - c.whole;
+    l.groups = l.held > 0 ? 1 : 0;  // the loop's rows, fewer than eight
+    l.fold = 0;
+    return l;
+}
+
 }  // namespace zorvick::quadrature

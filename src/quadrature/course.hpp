@@ -152,6 +152,14 @@ choice choice_for(choice l, int r);
 
 course decide(int r, std::int32_t n, const plan& how);
 
+// The course of a thread of a shared pass c while its chunk has its turn,
+// every chunk before it added: its rows in vectors add their terms to
+// their sums as they compute them, as on the calling thread alone, and
+// only the rows of a loop go through the chunk's buffer, in their place,
+// to be added piece by piece.  Rows all in the loop (no rows in vectors)
+// keep the course as it is.
+course live(const course& c);
+
 // The plan for the calling thread alone.
 plan alone(const plan& how);
 

@@ -23,19 +23,25 @@ constexpr auto budget = std::chrono::microseconds(2000);
 
 // A run: the whole of a small pass, or four stretches of 512 midpoints
 // spread over a large one (whose midpoints differ in how often the fast
-// logarithm and sine leave them to the library).
+// logarithm and sine leave them to the library).  A thread sharing a pass
+// computes about half its pieces while they have their turn, in the live
+// course (workers.cpp), and the others into buffers: so does a run, half
+// and half.
 constexpr int stretches = 4;
 constexpr std::int32_t stretch = 512;
 
 double run(const course& c, const double* t, int r, std::int32_t n, double* kept)
 {
+    const course l = c.threads > 1 ? live(c) : c;
     double s[wmax] = {};
     const auto start = clock::now();
     if (n < large) {
-        inline_run(c, t, r, n, 0, n, s, kept);
+        inline_run(l, t, r, n, 0, n / 2, s, kept);
+        inline_run(c, t, r, n, n / 2, n - n / 2, s, kept);
     } else {
         for (int i = 0; i < stretches; ++i)
-            inline_run(c, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s, kept);
+            inline_run(i % 2 == 0 ? l : c, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s,
+                       kept);
     }
     return std::chrono::duration<double, std::nano>(clock::now() - start).count();
 }

@@ -47,6 +47,7 @@ struct alignas(64) counter {
 // once, in the loops of the pieces it computes next, as the course says.
 struct pass_state {
     const course& c;
+    course live;                  // a chunk's course while it has its turn
     const double* t;
     int r;
     double h;
@@ -162,6 +163,13 @@ void add_due(pass_state& p, owner& o)
         o.oldest = (o.oldest + 1) % p.c.buffers;
 }
 
+// Computes chunk c piece by piece.  Until its turn comes, into a buffer,
+// to be added in order later.  Once it has its turn, every chunk before it
+// added, the pieces computed so far are added and the rest run the live
+// course, rows in vectors straight into the sums.  Two threads then take
+// turns at the sums by half a chunk or so each, and about half of all
+// pieces go through no buffer: adds apart wait on each other, a few
+// cycles an add, where the loop that computes the terms hides them.
 void compute_chunk(pass_state& p, owner& o, std::int32_t c)
 {
     const int slot = (o.oldest + o.count) % p.c.buffers;
@@ -174,9 +182,22 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     }
     const std::int64_t first = std::int64_t{c} * p.c.chunk;
     const std::int32_t m = chunk_size(p, c);
+    // the rows of the live course's loop, in their place in the buffer
+    double* const lq = q + y.at(0, p.c.whole);
+    bool live = false;
     for (std::int32_t at = 0; at < m; at += p.c.piece) {
         add_due(p, o);
         const int k = std::min(p.c.piece, m - at);
+        if (!live && p.c.whole > 0 && o.count == 0 && all_due(p, c)) {
+            add_groups(p.c, q, y, at, (1u << p.c.groups) - 1, p.s);
+            live = true;
+        }
+        if (live) {
+            compute(p.live, p.h, first + at, k, p.t, p.r, lq, at, y, nullptr, 0, 0, p.s);
+            if (p.live.held > 0)
+                add_group(p.live, lq, y, at, at + k, 0, p.s + p.live.first);
+            continue;
+        }
         const double* earlier = nullptr;
         int na = 0;
         if (o.turn) {
@@ -189,6 +210,11 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
             if (o.a == chunk_size(p, o.held[o.oldest]))
                 finish(p, o);
         }
+    }
+    if (live) {
+        for (int g = 0; g < p.c.groups; ++g)
+            pass_on(p, c, g);
+        return;
     }
     // Adds still due when the chunk is done are not spread over the next
     // one: that would hold up the next turn.
@@ -284,7 +310,7 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
     }
     const auto at = reinterpret_cast<std::uintptr_t>(m.block.get());
     double* const terms = reinterpret_cast<double*>((at + 63) / 64 * 64);
-    pass_state p{c, t, r, 1.0 / static_cast<double>(n), n,
+    pass_state p{c, live(c), t, r, 1.0 / static_cast<double>(n), n,
                  static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms, {}, {}, {}, {}};
     std::copy(s, s + c.stride, p.s);
 

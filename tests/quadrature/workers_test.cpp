@@ -29,13 +29,15 @@ TEST(Pass, IsBitIdenticalForAnyThreadsRowsAndSets)
         for (const int threads : {1, 2, 3, 4, 7, 16})
             for (int r = 1; r <= 17; ++r) {
                 const plan how{threads, 333 + 8 * r, 64, set, 16, f, layout, nullptr, nullptr};
-                std::vector<double> s(r), one(wmax);
+                std::vector<double> s(r), one(wmax), live(wmax);
                 pass(ts.data(), r, n, s.data(), how);
-                // a shared pass's course on the calling thread, as the planner times it
+                // a shared pass's courses on the calling thread, as the planner times them
                 inline_pass(decide(r, n, how), ts.data(), r, n, one.data());
+                inline_pass(quadrature::live(decide(r, n, how)), ts.data(), r, n, live.data());
                 for (int j = 0; j < r; ++j)
                     ASSERT_TRUE(std::bit_cast<std::uint64_t>(s[j]) == std::bit_cast<std::uint64_t>(want[j]) &&
-                                std::bit_cast<std::uint64_t>(one[j]) == std::bit_cast<std::uint64_t>(want[j]))
+                                std::bit_cast<std::uint64_t>(one[j]) == std::bit_cast<std::uint64_t>(want[j]) &&
+                                std::bit_cast<std::uint64_t>(live[j]) == std::bit_cast<std::uint64_t>(want[j]))
                         << "row " << j << " of " << r << ", " << threads << " threads, kernel set "
                         << static_cast<int>(set) << ", libm set " << static_cast<int>(f) << ", layout "
                         << static_cast<int>(layout.layout) << (layout.recip ? " by the reciprocal" : "");
