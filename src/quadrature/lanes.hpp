@@ -183,13 +183,17 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 //   sum      the same terms added to s[j] in order, j < r;
 //   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
 //            j < width (1, 2, 4 or a multiple of 8), the rows side by side
-//            in vector lanes.
+//            in vector lanes;
+//   grouped  the same for every lane of `groups` groups of eight laid out
+//            each its own, `group` doubles apart: s[8g + j] = s[8g + j] +
+//            q[g·group + 8k + j].
 #define ZORVICK_DECLARE_LANES(isa)                                                 \
     namespace zorvick::quadrature::isa {                                          \
     int width();                                                                   \
     void terms(const points& p, double h, const double* t, int r, double* q, layout l); \
     void sum(const points& p, double h, const double* t, int r, double* s);            \
     void add(const double* q, int m, int stride, int width, double* s);            \
+    void grouped(const double* q, int m, long group, int groups, double* s);       \
     }
 
 ZORVICK_DECLARE_LANES(base)

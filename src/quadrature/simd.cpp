@@ -53,6 +53,12 @@ void scalar_add(const double* q, int m, int stride, int width, double* s)
     }
 }
 
+void scalar_grouped(const double* q, int m, long group, int groups, double* s)
+{
+    for (int g = 0; g < groups; ++g)
+        chains<8>(q + g * group, m, 8, 1, s + 8 * g);
+}
+
 }  // namespace
 
 void row_adds(const double* q, long count, int m, int nb, double* s)
@@ -73,12 +79,12 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::base:
-        return {base::width(), base::terms, base::sum, base::add};
+        return {base::width(), base::terms, base::sum, base::add, base::grouped};
 #if defined(__x86_64__)
     case isa::avx2:
-        return {avx2::width(), avx2::terms, avx2::sum, avx2::add};
+        return {avx2::width(), avx2::terms, avx2::sum, avx2::add, avx2::grouped};
     case isa::avx512:
-        return {avx512::width(), avx512::terms, avx512::sum, avx512::add};
+        return {avx512::width(), avx512::terms, avx512::sum, avx512::add, avx512::grouped};
 #else
     case isa::avx2:
     case isa::avx512:
@@ -87,7 +93,7 @@ kernel kernel_for(isa set)
     case isa::scalar:
         break;
     }
-    return {1, scalar_terms, scalar_sum, scalar_add};
+    return {1, scalar_terms, scalar_sum, scalar_add, scalar_grouped};
 }
 
 bool supported(isa set)

@@ -19,12 +19,15 @@ enum class isa { scalar, base, avx2, avx512 };
 //   terms  the rows' terms from the shared part of the midpoints p;
 //   sum    the same added straight to the rows' sums, in index order;
 //   add    each of the first `width` lanes' terms added to its sum in
-//          index order.
+//          index order;
+//   grouped  the same for groups of eight rows each laid out on its own
+//          (lanes.hpp), their chains side by side in one loop.
 struct kernel {
     int lanes;
     void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
     void (*sum)(const points& p, double h, const double* t, int r, double* s);
     void (*add)(const double* q, int m, int stride, int width, double* s);
+    void (*grouped)(const double* q, int m, long group, int groups, double* s);
 };
 
 kernel kernel_for(isa set);

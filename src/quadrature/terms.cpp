@@ -93,15 +93,34 @@ void add(const course& c, const double* q, layout y, int m, double* s)
 void add_groups(const course& c, const double* q, layout y, int m, unsigned which, double* s)
 {
     // Each lane's adds are a chain that waits on itself, a few cycles an
-    // add; the chains of different groups are independent.  Taken a short
-    // block of midpoints of each group in turn, the blocks of two or more
-    // groups fit in the CPU's window of instructions at once and their
-    // chains overlap; one group after another, they would not.
-    constexpr int block = 64;
-    for (int a = 0; a < m; a += block)
-        for (int g = 0; g < c.groups; ++g)
-            if (which >> g & 1)
-                add_group(c, q, y, a, std::min(m, a + block), g, s);
+    // add; the chains of different groups are independent.  The groups of
+    // rows in vectors, each laid out on its own, are added in one loop,
+    // their chains side by side.  The rows of a loop, the last group, are
+    // added row by row: taken a short block of midpoints of each in turn,
+    // the blocks fit in the CPU's window of instructions at once and their
+    // chains overlap; one after the other, they would not.
+    const int vectors = c.groups > 1 && c.loop > 0 ? c.groups - 1 : c.groups;
+    const bool loop = vectors < c.groups && (which >> vectors & 1) != 0;
+    const int block = loop ? 64 : std::max(m, 1);
+    for (int a = 0; a < m; a += block) {
+        const int e = std::min(m, a + block);
+        for (int g = 0; g < vectors;) {
+            int h = g;
+            while (h < vectors && (which >> h & 1) != 0)
+                ++h;
+            if (h == g) {
+                ++g;
+            } else if (c.groups > 1) {
+                kernel_for(c.set).grouped(q + y.at(a, g * group_lanes), e - a, y.group, h - g, s + g * group_lanes);
+                g = h;
+            } else {
+                add_group(c, q, y, a, e, g, s);
+                g = h;
+            }
+        }
+        if (loop)
+            add_group(c, q, y, a, e, vectors, s);
+    }
 }
 
 void add_group(const course& c, const double* q, layout y, int a, int m, int g, double* s)
