@@ -4,6 +4,20 @@
 
 namespace zorvick::quadrature {
 
+namespace {
+
+// Kernel calls of up to 512 midpoints: each call's set-up then weighs
+// half as much as at 256 (2–4 percent of a pass on one thread for 6 and
+// 11 rows here).
+constexpr int most_piece = 512;
+
+// Whether the rows of the sines' loop fold their adds into it on the
+// calling thread: the adds of more than five rows take more room in the
+// loop than they save.
+bool folds_alone(int loop) { return loop > 0 && loop <= 5; }
+
+}  // namespace
+
 plan alone(const plan& how)
 {
     plan one = how;
@@ -72,10 +86,8 @@ course decide(int r, std::int32_t n, const plan& how)
     c.stride = held == 1 ? 1 : held <= 2 ? 2 : held <= 4 ? 4 : (held + 7) / 8 * 8;
     c.groups = (c.stride + group_lanes - 1) / group_lanes;
     // A piece's terms, 32 KB at most, stay in the L1 cache until they are
-    // added.  Up to 512 midpoints a kernel call, not 256: each call's
-    // set-up then weighs half as much (2–4 percent of a pass on one thread
-    // for 6 and 11 rows here).
-    c.piece = std::min(512, 4096 / c.stride / 8 * 8);
+    // added.
+    c.piece = std::min(most_piece, 4096 / c.stride / 8 * 8);
 
     if (c.threads > 1) {
         // A thread holds a few chunks of terms, so that it can go on
@@ -113,7 +125,7 @@ course decide(int r, std::int32_t n, const plan& how)
     // busy.  The library's scalar loop takes one a midpoint for a row
     // alone, on the calling thread alone.
     const bool fold = c.loop > 0 && c.loop == c.held;
-    if (fold && c.threads == 1 && c.loop <= 5)
+    if (fold && c.threads == 1 && folds_alone(c.loop))
         c.fold = 1;
     else if (fold && c.threads == 2)
         c.fold = 2;
@@ -131,7 +143,11 @@ course live(const course& c)
     l.first = c.whole;
     l.held = c.rows - c.whole;
     l.groups = l.held > 0 ? 1 : 0;  // the loop's rows, fewer than eight
-    l.fold = 0;
+    // The loop's rows lie row by row in the chunk's buffer, whatever the
+    // piece: the longest kernel call, and each piece's adds folded into the
+    // next as on the calling thread.
+    l.piece = most_piece;
+    l.fold = folds_alone(l.loop) ? 1 : 0;
     return l;
 }
 

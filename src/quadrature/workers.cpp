@@ -185,19 +185,23 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     // the rows of the live course's loop, in their place in the buffer
     double* const lq = q + y.at(0, p.c.whole);
     bool live = false;
-    for (std::int32_t at = 0; at < m; at += p.c.piece) {
+    int ready = 0;  // the live course's last piece, its loop's rows not added yet
+    for (std::int32_t at = 0, k = 0; at < m; at += k) {
         add_due(p, o);
-        const int k = std::min(p.c.piece, m - at);
         if (!live && p.c.whole > 0 && o.count == 0 && all_due(p, c)) {
             add_groups(p.c, q, y, at, (1u << p.c.groups) - 1, p.s);
             live = true;
         }
         if (live) {
-            compute(p.live, p.h, first + at, k, p.t, p.r, lq, at, y, nullptr, 0, 0, p.s);
-            if (p.live.held > 0)
+            k = std::min(p.live.piece, m - at);
+            compute(p.live, p.h, first + at, k, p.t, p.r, lq, at, y, lq, at - ready, ready, p.s);
+            if (p.live.fold > 0)
+                ready = k;
+            else if (p.live.held > 0)
                 add_group(p.live, lq, y, at, at + k, 0, p.s + p.live.first);
             continue;
         }
+        k = std::min(p.c.piece, m - at);
         const double* earlier = nullptr;
         int na = 0;
         if (o.turn) {
@@ -212,6 +216,7 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
         }
     }
     if (live) {
+        add_group(p.live, lq, y, m - ready, m, 0, p.s + p.live.first);
         for (int g = 0; g < p.c.groups; ++g)
             pass_on(p, c, g);
         return;
