@@ -65,7 +65,7 @@ struct owner {
     double* buffers;
     std::int32_t held[most_buffers];  // chunks computed and not added in every group: a ring, oldest first
     unsigned done[most_buffers];      // the groups of each that are added
-    unsigned fresh;  // buffers whose padding lanes are not zeroed yet
+    std::int32_t clean[most_buffers];  // midpoints of each buffer whose padding lanes are zeroed
     int oldest;
     int count;
     bool turn;  // the oldest chunk's adds are being folded
@@ -175,11 +175,6 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     const int slot = (o.oldest + o.count) % p.c.buffers;
     double* q = buffer(p, o, slot);
     const layout y = lay(p);
-    // No row writes the lanes past the last: they stay zero once zeroed.
-    if (o.fresh >> slot & 1) {
-        clear_padding(p.c, q, y, p.c.chunk);
-        o.fresh &= ~(1u << slot);
-    }
     const std::int64_t first = std::int64_t{c} * p.c.chunk;
     const std::int32_t m = chunk_size(p, c);
     // the rows of the live course's loop, in their place in the buffer
@@ -202,6 +197,14 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
             continue;
         }
         k = std::min(p.c.piece, m - at);
+        // No row writes the lanes past the last: they stay zero once
+        // zeroed, as far as pieces have gone into the buffer.  Pieces that
+        // never do leave its pages untouched: each fresh page costs a
+        // fault, and live pieces go through no buffer.
+        if (o.clean[slot] < at + k) {
+            clear_padding(p.c, q + std::size_t(o.clean[slot]) * std::size_t(y.step), y, at + k - o.clean[slot]);
+            o.clean[slot] = at + k;
+        }
         const double* earlier = nullptr;
         int na = 0;
         if (o.turn) {
@@ -236,7 +239,6 @@ void work(pass_state& p)
     const std::int32_t seat = p.seats.v.fetch_add(1, std::memory_order_relaxed);
     owner o{};
     o.buffers = p.terms + std::size_t(seat) * std::size_t(p.c.buffers) * std::size_t(p.c.slot);
-    o.fresh = (1u << p.c.buffers) - 1;
     bool claims = true;
     while (claims || o.count > 0) {
         if (claims && o.count < p.c.buffers) {
