@@ -350,9 +350,49 @@ void grouped_by(const double* q, int m, long group, double* s)
         put<w>(s + i * w, sv[i]);
 }
 
+// A group of eight lanes in vectors of w lanes and nb rows of a loop, each
+// row's terms together count apart: every chain side by side.
+template <int nb>
+void mixed_by(const double* q, int m, const double* lq, long count, double* s)
+{
+    constexpr int w = lanes;
+    constexpr int per = 8 / w;
+    vec<w> sv[per];
+    double a[nb];
+    for (int i = 0; i < per; ++i)
+        sv[i] = get<w>(s + i * w);
+    for (int j = 0; j < nb; ++j)
+        a[j] = s[8 + j];
+    for (int k = 0; k < m; ++k) {
+#pragma GCC unroll 8
+        for (int i = 0; i < per; ++i)
+            sv[i] = sv[i] + get<w>(q + 8 * k + i * w);
+#pragma GCC unroll 8
+        for (int j = 0; j < nb; ++j)
+            a[j] = a[j] + lq[j * count + k];
+    }
+    for (int i = 0; i < per; ++i)
+        put<w>(s + i * w, sv[i]);
+    for (int j = 0; j < nb; ++j)
+        s[8 + j] = a[j];
+}
+
 }  // namespace
 
 int width() { return lanes; }
+
+void mixed(const double* q, int m, const double* lq, long count, int nb, double* s)
+{
+    switch (nb) {
+    case 1: return mixed_by<1>(q, m, lq, count, s);
+    case 2: return mixed_by<2>(q, m, lq, count, s);
+    case 3: return mixed_by<3>(q, m, lq, count, s);
+    case 4: return mixed_by<4>(q, m, lq, count, s);
+    case 5: return mixed_by<5>(q, m, lq, count, s);
+    case 6: return mixed_by<6>(q, m, lq, count, s);
+    default: return mixed_by<7>(q, m, lq, count, s);
+    }
+}
 
 void terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {

@@ -186,7 +186,9 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 //            in vector lanes;
 //   grouped  the same for every lane of `groups` groups of eight laid out
 //            each its own, `group` doubles apart: s[8g + j] = s[8g + j] +
-//            q[g·group + 8k + j].
+//            q[g·group + 8k + j];
+//   mixed    the same for one group of eight, q[8k + j] into s[j], and
+//            nb < 8 rows of the sines' loop, lq[j·count + k] into s[8 + j].
 #define ZORVICK_DECLARE_LANES(isa)                                                 \
     namespace zorvick::quadrature::isa {                                          \
     int width();                                                                   \
@@ -194,6 +196,7 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
     void sum(const points& p, double h, const double* t, int r, double* s);            \
     void add(const double* q, int m, int stride, int width, double* s);            \
     void grouped(const double* q, int m, long group, int groups, double* s);       \
+    void mixed(const double* q, int m, const double* lq, long count, int nb, double* s); \
     }
 
 ZORVICK_DECLARE_LANES(base)

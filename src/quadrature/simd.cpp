@@ -59,6 +59,12 @@ void scalar_grouped(const double* q, int m, long group, int groups, double* s)
         chains<8>(q + g * group, m, 8, 1, s + 8 * g);
 }
 
+void scalar_mixed(const double* q, int m, const double* lq, long count, int nb, double* s)
+{
+    chains<8>(q, m, 8, 1, s);
+    row_adds(lq, count, m, nb, s + 8);
+}
+
 }  // namespace
 
 void row_adds(const double* q, long count, int m, int nb, double* s)
@@ -79,12 +85,12 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::base:
-        return {base::width(), base::terms, base::sum, base::add, base::grouped};
+        return {base::width(), base::terms, base::sum, base::add, base::grouped, base::mixed};
 #if defined(__x86_64__)
     case isa::avx2:
-        return {avx2::width(), avx2::terms, avx2::sum, avx2::add, avx2::grouped};
+        return {avx2::width(), avx2::terms, avx2::sum, avx2::add, avx2::grouped, avx2::mixed};
     case isa::avx512:
-        return {avx512::width(), avx512::terms, avx512::sum, avx512::add, avx512::grouped};
+        return {avx512::width(), avx512::terms, avx512::sum, avx512::add, avx512::grouped, avx512::mixed};
 #else
     case isa::avx2:
     case isa::avx512:
@@ -93,7 +99,7 @@ kernel kernel_for(isa set)
     case isa::scalar:
         break;
     }
-    return {1, scalar_terms, scalar_sum, scalar_add, scalar_grouped};
+    return {1, scalar_terms, scalar_sum, scalar_add, scalar_grouped, scalar_mixed};
 }
 
 bool supported(isa set)

@@ -21,13 +21,16 @@ enum class isa { scalar, base, avx2, avx512 };
 //   add    each of the first `width` lanes' terms added to its sum in
 //          index order;
 //   grouped  the same for groups of eight rows each laid out on its own
-//          (lanes.hpp), their chains side by side in one loop.
+//          (lanes.hpp), their chains side by side in one loop;
+//   mixed  the same for a group of eight rows and the rows of a loop after
+//          it, each row's terms together.
 struct kernel {
     int lanes;
     void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
     void (*sum)(const points& p, double h, const double* t, int r, double* s);
     void (*add)(const double* q, int m, int stride, int width, double* s);
     void (*grouped)(const double* q, int m, long group, int groups, double* s);
+    void (*mixed)(const double* q, int m, const double* lq, long count, int nb, double* s);
 };
 
 kernel kernel_for(isa set);

@@ -95,12 +95,19 @@ void add_groups(const course& c, const double* q, layout y, int m, unsigned whic
     // Each lane's adds are a chain that waits on itself, a few cycles an
     // add; the chains of different groups are independent.  The groups of
     // rows in vectors, each laid out on its own, are added in one loop,
-    // their chains side by side.  The rows of a loop, the last group, are
+    // their chains side by side, and so are a group and the rows of a loop
+    // after it.  With more groups, the rows of a loop, the last group, are
     // added row by row: taken a short block of midpoints of each in turn,
     // the blocks fit in the CPU's window of instructions at once and their
     // chains overlap; one after the other, they would not.
     const int vectors = c.groups > 1 && c.loop > 0 ? c.groups - 1 : c.groups;
     const bool loop = vectors < c.groups && (which >> vectors & 1) != 0;
+    if (loop && vectors == 1 && (which & 1) != 0) {
+        // a group of rows in vectors and the rows of a loop: every chain in
+        // one loop
+        kernel_for(c.set).mixed(q, m, q + y.at(0, group_lanes), y.count, c.loop, s);
+        return;
+    }
     const int block = loop ? 64 : std::max(m, 1);
     for (int a = 0; a < m; a += block) {
         const int e = std::min(m, a + block);
