@@ -408,18 +408,23 @@ void grouped(const double* q, int m, long group, int groups, double* s)
 {
     // Vectors of the set's full width, eight chains at a time: a chain
     // waits on the latency of its adds, which is no longer for 512 bits
-    // than for 256 even where the CPU splits a 512-bit add in two.  (Two
-    // groups of eight rows here: 0.63 ns a midpoint, against 1.06 with a
-    // group after the other in blocks.)
+    // than for 256 even where the CPU splits a 512-bit add in two.  The
+    // groups past the last eight chains in loops of four, two and one.
     constexpr int w = lanes;
     int g = 0;
     for (; g + w <= groups; g += w)
         grouped_by<w, w>(q + g * group, m, group, s + 8 * g);
-    if constexpr (w >= 4) {
-        if (groups - g == 3)
-            return grouped_by<w, 3>(q + g * group, m, group, s + 8 * g);
-        if (groups - g == 2)
-            return grouped_by<w, 2>(q + g * group, m, group, s + 8 * g);
+    if constexpr (w > 4) {
+        if (groups - g >= 4) {
+            grouped_by<w, 4>(q + g * group, m, group, s + 8 * g);
+            g += 4;
+        }
+    }
+    if constexpr (w > 2) {
+        if (groups - g >= 2) {
+            grouped_by<w, 2>(q + g * group, m, group, s + 8 * g);
+            g += 2;
+        }
     }
     if (g < groups)
         grouped_by<w, 1>(q + g * group, m, group, s + 8 * g);
