@@ -7,8 +7,7 @@ namespace zorvick::quadrature {
 namespace {
 
 // Kernel calls of up to 512 midpoints: each call's set-up then weighs
-// half as much as at 256 (2–4 percent of a pass on one thread for 6 and
-// 11 rows here).
+// half as much as at 256.
 constexpr int most_piece = 512;
 
 // Whether the rows of the sines' loop fold their adds into it on the

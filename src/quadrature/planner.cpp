@@ -82,9 +82,8 @@ void measure(const double* t, int r, std::int32_t n, const plan& how)
         // disturbed.  The first round warms the caches and predictors.
         // The buffers of held rows are zeroed once, as a shared pass zeroes
         // its own once: zeroed for each short run, their padding lanes
-        // took longer than computing the rows in vectors (6 rows: 2.06
-        // against 0.90 ns a row and midpoint here), and shared passes never
-        // chose them.
+        // took longer than computing the rows in vectors, and shared passes
+        // never chose them.
         // (Lanes that runs leave there are terms of these rows, never a
         // stale value that could be slow to add.)
         double kept[held_doubles] = {};

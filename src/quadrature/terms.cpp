@@ -85,6 +85,11 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     vectors(c, {x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, q, y, s);
 }
 
+layout buffer_layout(const course& c, long count)
+{
+    return c.groups > 1 ? layout{group_lanes, long{group_lanes} * count, count} : layout{c.stride, group_lanes, count};
+}
+
 void add(const course& c, const double* q, layout y, int m, double* s)
 {
     add_groups(c, q, y, m, (1u << c.groups) - 1, s);
@@ -100,7 +105,12 @@ void add_groups(const course& c, const double* q, layout y, int m, unsigned whic
     // added row by row: taken a short block of midpoints of each in turn,
     // the blocks fit in the CPU's window of instructions at once and their
     // chains overlap; one after the other, they would not.
-    const int vectors = c.groups > 1 && c.loop > 0 ? c.groups - 1 : c.groups;
+    if (c.groups == 1) {
+        if ((which & 1) != 0)
+            add_group(c, q, y, 0, m, 0, s);
+        return;
+    }
+    const int vectors = c.loop > 0 ? c.groups - 1 : c.groups;
     const bool loop = vectors < c.groups && (which >> vectors & 1) != 0;
     if (loop && vectors == 1 && (which & 1) != 0) {
         // a group of rows in vectors and the rows of a loop: every chain in
@@ -111,19 +121,15 @@ void add_groups(const course& c, const double* q, layout y, int m, unsigned whic
     const int block = loop ? 64 : std::max(m, 1);
     for (int a = 0; a < m; a += block) {
         const int e = std::min(m, a + block);
-        for (int g = 0; g < vectors;) {
-            int h = g;
+        // each run of consecutive groups in `which` in one loop
+        for (int g = 0; g < vectors; ++g) {
+            if ((which >> g & 1) == 0)
+                continue;
+            int h = g + 1;
             while (h < vectors && (which >> h & 1) != 0)
                 ++h;
-            if (h == g) {
-                ++g;
-            } else if (c.groups > 1) {
-                kernel_for(c.set).grouped(q + y.at(a, g * group_lanes), e - a, y.group, h - g, s + g * group_lanes);
-                g = h;
-            } else {
-                add_group(c, q, y, a, e, g, s);
-                g = h;
-            }
+            kernel_for(c.set).grouped(q + y.at(a, g * group_lanes), e - a, y.group, h - g, s + g * group_lanes);
+            g = h;
         }
         if (loop)
             add_group(c, q, y, a, e, vectors, s);
@@ -171,8 +177,7 @@ void held_run(const course& c, double h, const double* t, int r, std::int64_t fr
     // is computed.  Half a page apart: at a multiple of 4 KB, the loads of
     // one would wait on the stores to the other as if to the same address.
     double* const q[2] = {b, b + 4096 + 256};
-    const layout y = c.groups > 1 ? layout{group_lanes, long{group_lanes} * c.piece, c.piece}
-                                  : layout{c.stride, group_lanes, c.piece};
+    const layout y = buffer_layout(c, c.piece);
     if (!zeroed)
         for (double* p : q)
             clear_padding(c, p, y, std::min<std::int64_t>(c.piece, m));

@@ -22,6 +22,12 @@ namespace zorvick::quadrature {
 void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
              layout y, const double* e, long a0, int na, double* s);
 
+// How a buffer of terms of `count` midpoints lays out the held rows: the
+// rows of a midpoint side by side where they make one group; with more,
+// each group's terms together, 8 a midpoint, so that adding a group reads
+// only its own.  Rows of the sines' loop row by row in their group's place.
+layout buffer_layout(const course& c, long count);
+
 // The held rows' terms of m midpoints in q, laid out by y, added in order
 // to their sums s[0 …] (s counted from the first held row), every lane.
 void add(const course& c, const double* q, layout y, int m, double* s);

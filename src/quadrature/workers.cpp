@@ -73,15 +73,8 @@ struct owner {
     double s[wmax];
 };
 
-// A chunk's terms: the rows of a midpoint side by side where they make one
-// group; with more, each group's terms together, 8 a midpoint, so that
-// adding a group reads only its own.  Rows of the sines' loop row by row
-// in their group's place.
-layout lay(const pass_state& p)
-{
-    return p.c.groups > 1 ? layout{group_lanes, long{group_lanes} * p.c.chunk, p.c.chunk}
-                          : layout{p.c.stride, group_lanes, p.c.chunk};
-}
+// A chunk's terms.
+layout lay(const pass_state& p) { return buffer_layout(p.c, p.c.chunk); }
 
 std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 {
