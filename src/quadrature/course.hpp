@@ -87,7 +87,8 @@ struct measured {
 // by one pass at a time.
 struct scratch {
     std::unique_ptr<void, void (*)(void*)> block{nullptr, std::free};
-    std::size_t bytes = 0;
+    std::size_t bytes = 0;  // from `at` on
+    double* at = nullptr;
 };
 
 // How passes are run; results do not depend on any of it.  Passes of a row

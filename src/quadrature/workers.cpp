@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -268,6 +269,46 @@ void work(pass_state& p)
     }
 }
 
+// Memory for `bytes` of buffers in m, in place of what it held.  malloc,
+// not new: even the nothrow new reports failure by throwing and catching
+// inside, and throwing needs memory that may be what is missing.  (Not
+// aligned_alloc either: glibc leaves a fragment behind each time, and a
+// table's passes took another half megabyte each.)
+//
+// Every fresh page costs a fault, and in a virtual machine a fault can take
+// as long as computing a few thousand midpoints: a table's buffers took
+// some 500 of them, shared by its threads.  So the buffers start on a
+// boundary of 2 MB, in whole blocks of 2 MB that the kernel is asked to
+// back with huge pages (one fault each) where it does so on request.  The
+// blocks take address space, not memory, beyond the pages touched; where
+// the address space is too tight for them, the buffers take no more than
+// they need, on a cache line, so that a group of rows' terms at a
+// midpoint is one line.
+bool grow(scratch& m, std::size_t bytes)
+{
+    constexpr std::size_t huge = std::size_t{1} << 21;
+    // the smaller block let go first: the two are never held at once
+    m.block.reset();
+    m.bytes = 0;
+    m.at = nullptr;
+    const std::size_t whole = (bytes + huge - 1) / huge * huge;
+    m.block.reset(std::malloc(whole + huge));
+    if (m.block) {
+        const auto at = (reinterpret_cast<std::uintptr_t>(m.block.get()) + huge - 1) / huge * huge;
+        m.at = reinterpret_cast<double*>(at);
+        m.bytes = whole;
+        // (advice only: where the kernel declines, pages come one by one)
+        madvise(m.at, whole, MADV_HUGEPAGE);
+        return true;
+    }
+    m.block.reset(std::malloc(bytes + 64));
+    if (!m.block)
+        return false;
+    m.at = reinterpret_cast<double*>((reinterpret_cast<std::uintptr_t>(m.block.get()) + 63) / 64 * 64);
+    m.bytes = bytes;
+    return true;
+}
+
 void* helper(void* p)
 {
     work(*static_cast<pass_state*>(p));
@@ -291,27 +332,12 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
     if (c.buffers > most_buffers || c.groups > most_groups)
         return false;
     const std::size_t bytes = std::size_t(threads) * std::size_t(c.buffers) * std::size_t(c.slot) * sizeof(double);
-    // malloc, not new: even the nothrow new reports failure by throwing and
-    // catching inside, and throwing needs memory that may be what is
-    // missing.  (Not aligned_alloc either: glibc leaves a fragment behind
-    // each time, and a table's passes took another half megabyte each.)
-    // The buffers start on a cache line, so that a group of rows' terms at
-    // a midpoint is one line.
     scratch own;
     scratch& m = keep != nullptr ? *keep : own;
-    if (m.bytes < bytes + 64) {
-        // the smaller block let go first: the two are never held at once
-        m.block.reset();
-        m.bytes = 0;
-        m.block.reset(std::malloc(bytes + 64));
-        if (!m.block)
-            return false;
-        m.bytes = bytes + 64;
-    }
-    const auto at = reinterpret_cast<std::uintptr_t>(m.block.get());
-    double* const terms = reinterpret_cast<double*>((at + 63) / 64 * 64);
+    if (m.bytes < bytes && !grow(m, bytes))
+        return false;
     pass_state p{c, live(c), t, r, 1.0 / static_cast<double>(n), n,
-                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), terms, {}, {}, {}, {}};
+                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), m.at, {}, {}, {}, {}};
     std::copy(s, s + c.stride, p.s);
 
     // POSIX threads rather than std::thread, which reports a failure only by
