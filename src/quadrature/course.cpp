@@ -89,20 +89,33 @@ course decide(int r, std::int32_t n, const plan& how)
     c.piece = std::min(most_piece, 4096 / c.stride / 8 * 8);
 
     if (c.threads > 1) {
-        // A thread holds a few chunks of terms, so that it can go on
-        // computing while one waits for its turn to be added: at most 1 MB
-        // a thread, staying in its core's cache, and 4 MB for all threads
-        // together.  A buffer of a page or more takes whole pages and half
-        // a page: buffers a multiple of 4 KB apart would make the loads
-        // from one wait on the stores to another as if to the same address.
+        // A chunk waits for its turn in a buffer.  With rows in vectors it
+        // can wait as its midpoints' shared part, and at its turn its rows
+        // are computed straight into their sums, as they are live: each
+        // add then hides in the loop that computes the term, where terms
+        // buffered and added apart wait on each other's adds.  But the
+        // turns come one after another, and computing rows at a turn takes
+        // longer than adding them: where the planner measured that it
+        // holds up the others' turns (measured), chunks wait as terms.
+        // Rows of the sines' loop need the sines, the most of a midpoint's
+        // work, in that loop: a chunk of them waits as terms.
+        const bool known = how.planner != nullptr && how.planner->done[pass_class(n, c.threads)][r];
+        c.points = c.whole > 0 && (known ? how.planner->points[r] : how.points);
+        // A thread holds a few chunks, so that it can go on computing while
+        // one waits for its turn: at most 1 MB a thread, staying in its
+        // core's cache, and 4 MB for all threads together.  A buffer of a
+        // page or more takes whole pages and half a page: buffers a
+        // multiple of 4 KB apart would make the loads from one wait on the
+        // stores to another as if to the same address.
         c.buffers = 4;
+        const int per = c.points ? std::max(c.stride, point_doubles) : c.stride;
         const std::int64_t each = std::min(std::int64_t{1} << 17, (std::int64_t{1} << 19) / c.threads) / c.buffers;
         const bool pages = each >= 1024;
-        std::int64_t room = (pages ? each - 768 : each - 8) / c.stride;
+        std::int64_t room = (pages ? each - 768 : each - 8) / per;
         if (room >= c.piece)
             room = room / c.piece * c.piece;
         c.chunk = static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min<std::int64_t>(how.chunk, room)));
-        const std::int64_t terms = (std::int64_t{c.chunk} * c.stride + 7) / 8 * 8;
+        const std::int64_t terms = (std::int64_t{c.chunk} * per + 7) / 8 * 8;
         c.slot = static_cast<std::int32_t>(pages ? (terms + 511) / 512 * 512 + 256 : terms);
         const std::int64_t chunks = (std::int64_t{n} + c.chunk - 1) / c.chunk;
         c.threads = static_cast<int>(std::min<std::int64_t>(c.threads, chunks));
@@ -147,6 +160,21 @@ course live(const course& c)
     // next as on the calling thread.
     l.piece = most_piece;
     l.fold = folds_alone(l.loop) ? 1 : 0;
+    return l;
+}
+
+course later(const course& c)
+{
+    course l = c;
+    l.terms = by::vectors;
+    l.whole = c.rows;
+    l.loop = 0;
+    l.fused = true;
+    l.first = c.rows;
+    l.held = 0;
+    l.groups = 0;
+    l.piece = most_piece;
+    l.fold = 0;
     return l;
 }
 

@@ -78,6 +78,15 @@ struct measured {
     bool done[classes][wmax + 1];
     choice chosen[classes][wmax + 1];
     double ns[classes][wmax + 1][ncandidates];
+    // For shared passes of r rows, in nanoseconds a midpoint: the shared
+    // part alone, and every row's terms in vectors from it; and whether
+    // such passes hold points (course), which pays where the rows, which a
+    // chunk's owner computes at its turn while the others wait for theirs,
+    // take no more than each thread's share of the whole:
+    // rows·(threads − 1) ≤ shared.
+    double shared[wmax + 1];
+    double rows[wmax + 1];
+    bool points[wmax + 1];
 };
 
 // Memory that passes shared among threads keep for their buffers of terms
@@ -102,7 +111,8 @@ struct scratch {
 // has measured its class; the planner keeps what it measures in
 // `*planner`, and measures nothing where that is null.  Shared passes
 // keep their buffers in `*buffers`, or where that is null allocate their
-// own.
+// own.  Until the planner has measured it, shared passes with rows in
+// vectors hold points where `points` says.
 struct plan {
     int workers;
     std::int32_t chunk;
@@ -113,6 +123,7 @@ struct plan {
     choice layout;
     measured* planner;
     scratch* buffers;
+    bool points = false;
 };
 
 // The class of a pass of n points on `threads` threads in measured.
@@ -140,10 +151,17 @@ struct course {
     int fold;             // earlier terms added in a kernel's loop, per midpoint
                           // computed; 0: a piece's or chunk's terms added apart
     // where threads > 1:
+    bool points;          // chunks wait for their turn as their midpoints' shared
+                          // part (point_doubles a midpoint), not as terms
     std::int32_t chunk;   // midpoints a thread claims at once
     int buffers;          // chunks of terms a thread holds
     std::int32_t slot;    // doubles from one of its buffers to the next
 };
+
+// What a chunk of a shared pass holds of each midpoint when its course
+// holds points: x, ln x, u·sin u, x/h and the reciprocal yh + yl
+// (lanes.hpp), each in an array of the chunk's length, in this order.
+inline constexpr int point_doubles = 6;
 
 // What a layout comes to for r rows: sines with more than eight rows is
 // both; both with fewer than eight is sines, and with a whole number of
@@ -160,6 +178,11 @@ course decide(int r, std::int32_t n, const plan& how);
 // to be added piece by piece.  Rows all in the loop (no rows in vectors)
 // keep the course as it is.
 course live(const course& c);
+
+// The course that a thread of a shared pass c whose chunks hold points
+// follows on them once their turn has come: every row in vectors, adding
+// its terms to its sum as it computes them.
+course later(const course& c);
 
 // The plan for the calling thread alone.
 plan alone(const plan& how);

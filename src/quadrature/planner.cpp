@@ -25,25 +25,59 @@ constexpr auto budget = std::chrono::microseconds(2000);
 // spread over a large one (whose midpoints differ in how often the fast
 // logarithm and sine leave them to the library).  A thread sharing a pass
 // computes about half its pieces while they have their turn, in the live
-// course (workers.cpp), and the others into buffers: so does a run, half
-// and half.
+// course (workers.cpp), and the others into buffers, to be added or, where
+// they hold points, computed later: so does a run, half and half.
 constexpr int stretches = 4;
 constexpr std::int32_t stretch = 512;
 
 double run(const course& c, const double* t, int r, std::int32_t n, double* kept)
 {
     const course l = c.threads > 1 ? live(c) : c;
+    const course b = c.threads > 1 && c.points ? later(c) : c;
     double s[wmax] = {};
     const auto start = clock::now();
     if (n < large) {
         inline_run(l, t, r, n, 0, n / 2, s, kept);
-        inline_run(c, t, r, n, n / 2, n - n / 2, s, kept);
+        inline_run(b, t, r, n, n / 2, n - n / 2, s, kept);
     } else {
         for (int i = 0; i < stretches; ++i)
-            inline_run(i % 2 == 0 ? l : c, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s,
+            inline_run(i % 2 == 0 ? l : b, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s,
                        kept);
     }
     return std::chrono::duration<double, std::nano>(clock::now() - start).count();
+}
+
+// The shared part of the midpoints of the runs' stretches, and then every
+// row's terms from it in vectors, timed apart (nanoseconds a midpoint, the
+// least of a few rounds): what a thread of a shared pass that holds points
+// computes before a chunk's turn and at it.
+void split(const course& c, const double* t, int r, std::int32_t n, double& shared, double& rows)
+{
+    const double h = 1.0 / static_cast<double>(n);
+    const int m = static_cast<int>(std::min<std::int32_t>(stretch, n));
+    const int runs = n < large ? 1 : stretches;
+    double x[stretch], lx[stretch], v[stretch], xs[stretch], yh[stretch], yl[stretch];
+    double s[wmax] = {};
+    shared = rows = std::numeric_limits<double>::infinity();
+    for (int round = 0; round <= rounds; ++round) {
+        double one = 0.0;
+        double all = 0.0;
+        for (int i = 0; i < runs; ++i) {
+            const std::int64_t first = runs > 1 ? std::int64_t{n} / stretches * i + n / stretches / 2 : 0;
+            reciprocals rec{xs, yh, yl, false, 0.0, 0.0};
+            const auto start = clock::now();
+            libm::evaluate(c.f, h, first, m, x, lx, v, nullptr, &rec);
+            const auto mid = clock::now();
+            kernel_for(c.set).sum({x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, s);
+            const auto end = clock::now();
+            one += std::chrono::duration<double, std::nano>(mid - start).count();
+            all += std::chrono::duration<double, std::nano>(end - mid).count();
+        }
+        if (round > 0) {
+            shared = std::min(shared, one / (runs * m));
+            rows = std::min(rows, all / (runs * m));
+        }
+    }
 }
 
 }  // namespace
@@ -64,6 +98,13 @@ void measure(const double* t, int r, std::int32_t n, const plan& how)
     // course says.
     plan one = how;
     one.planner = nullptr;
+    if (k == 2) {
+        // whether shared passes hold points, before their candidates are
+        // timed as they will run
+        split(decide(r, n, one), t, r, n, m.shared[r], m.rows[r]);
+        m.points[r] = m.rows[r] * (threads_for(r, n, how) - 1) <= m.shared[r];
+        one.points = m.points[r];
+    }
     course c[ncandidates];
     bool in[ncandidates];
     double best[ncandidates];

@@ -29,12 +29,14 @@ struct alignas(64) counter {
 
 // The state of one pass that its threads share.  A thread claims chunks of
 // midpoints in increasing order and computes everything of a chunk itself:
-// the midpoints, their logarithms and sines, every row's terms, into a
-// buffer of its own that stays in its core's cache.  The one ordered step
-// is adding a chunk's terms to the rows' sums: its owner adds them once
-// every chunk before it has been added, by whichever thread owned those.
-// Only the sums and the counts of chunks added pass from core to core; the
-// terms never do.  (Sharing the midpoints' logarithms and sines among the
+// the midpoints, their logarithms and sines, every row's terms.  The one
+// ordered step is adding a chunk's terms to the rows' sums: its owner adds
+// them once every chunk before it has been added, by whichever thread
+// owned those.  Until then the chunk waits in a buffer of its own that
+// stays in its core's cache, as terms, or, where the course holds points,
+// as the midpoints' shared part, whose rows are computed into the sums at
+// its turn.  Only the sums and the counts of chunks added pass from core
+// to core; the terms never do.  (Sharing the midpoints' logarithms and sines among the
 // threads instead moved 24 bytes a midpoint, and 8 a row, between cores:
 // more than cores exchange at the rate the fast sines make them.)
 //
@@ -61,12 +63,22 @@ struct pass_state {
     alignas(64) double s[wmax];   // the sums: a group's are touched only by the thread whose turn it is
 };
 
+// What a buffer of points holds beside them: whether their reciprocals
+// are there and every x and v lies within the bounds of the division
+// through them, and the range of their ln x (lanes.hpp).
+struct bounds {
+    bool fine;
+    double lxlo;
+    double lxhi;
+};
+
 // One thread's chunks and, while it folds the adds of one, the sums.
 struct owner {
     double* buffers;
     std::int32_t held[most_buffers];  // chunks computed and not added in every group: a ring, oldest first
     unsigned done[most_buffers];      // the groups of each that are added
     std::int32_t clean[most_buffers];  // midpoints of each buffer whose padding lanes are zeroed
+    bounds near[most_buffers];         // of each buffer of points
     int oldest;
     int count;
     bool turn;  // the oldest chunk's adds are being folded
@@ -85,6 +97,51 @@ std::int32_t chunk_size(const pass_state& p, std::int32_t c)
 double* buffer(const pass_state& p, const owner& o, int slot)
 {
     return o.buffers + std::size_t(slot) * std::size_t(p.c.slot);
+}
+
+// The arrays of the midpoints' shared part in a buffer of points, in the
+// order of point_doubles, each a chunk long.
+struct arrays {
+    double* x;
+    double* lx;
+    double* v;
+    double* xs;
+    double* yh;
+    double* yl;
+};
+
+arrays points_in(const pass_state& p, double* q)
+{
+    const std::size_t n = std::size_t(p.c.chunk);
+    return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n};
+}
+
+// The shared part of the midpoints at … at + k − 1 of chunk c into its
+// buffer of points.
+void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::int32_t at, int k)
+{
+    const arrays a = points_in(p, buffer(p, o, slot));
+    reciprocals rec{a.xs + at, a.yh + at, a.yl + at, false, 0.0, 0.0};
+    libm::evaluate(p.c.f, p.h, std::int64_t{c} * p.c.chunk + at, k, a.x + at, a.lx + at, a.v + at, nullptr, &rec);
+    bounds& b = o.near[slot];
+    if (at == 0)
+        b = {true, rec.lxlo, rec.lxhi};
+    b.fine = b.fine && rec.xs != nullptr && rec.fine;
+    b.lxlo = std::min(b.lxlo, rec.lxlo);
+    b.lxhi = std::max(b.lxhi, rec.lxhi);
+}
+
+// Every row's terms of the held midpoints from … to − 1 of a buffer of
+// points added to the sums, as the live course would add them: the
+// reciprocals as they were computed where they hold, else the kernel's
+// own.
+void add_points(pass_state& p, const owner& o, int slot, std::int32_t from, std::int32_t to)
+{
+    const arrays a = points_in(p, buffer(p, o, slot));
+    const bounds& b = o.near[slot];
+    const reciprocals rec{a.xs + from, a.yh + from, a.yl + from, true, b.lxlo, b.lxhi};
+    kernel_for(p.c.set).sum({a.x + from, a.lx + from, a.v + from, to - from, b.fine ? &rec : nullptr}, p.h, p.t, p.r,
+                            p.s);
 }
 
 bool due(const pass_state& p, std::int32_t c, int g)
@@ -128,6 +185,17 @@ bool all_due(const pass_state& p, std::int32_t c)
 // the pieces computed next.
 void add_due(pass_state& p, owner& o)
 {
+    if (p.c.points) {
+        // every group's turn at once, the chunks' rows computed now
+        for (; o.count > 0 && all_due(p, o.held[o.oldest]); --o.count) {
+            const std::int32_t c = o.held[o.oldest];
+            add_points(p, o, o.oldest, 0, chunk_size(p, c));
+            for (int g = 0; g < p.c.groups; ++g)
+                pass_on(p, c, g);
+            o.oldest = (o.oldest + 1) % p.c.buffers;
+        }
+        return;
+    }
     if (p.c.fold > 0) {
         if (o.count > 0 && !o.turn && all_due(p, o.held[o.oldest])) {
             std::copy(p.s, p.s + p.c.stride, o.s);
@@ -158,10 +226,11 @@ void add_due(pass_state& p, owner& o)
 }
 
 // Computes chunk c piece by piece.  Until its turn comes, into a buffer,
-// to be added in order later.  Once it has its turn, every chunk before it
-// added, the pieces computed so far are added and the rest run the live
-// course, rows in vectors straight into the sums.  Two threads then take
-// turns at the sums by half a chunk or so each, and about half of all
+// to be added in order later: its terms, or where the course holds
+// points, the midpoints' shared part.  Once it has its turn, every chunk
+// before it added, the pieces held so far are added and the rest run the
+// live course, rows in vectors straight into the sums.  Two threads then
+// take turns at the sums by half a chunk or so each, and about half of all
 // pieces go through no buffer: adds apart wait on each other, a few
 // cycles an add, where the loop that computes the terms hides them.
 void compute_chunk(pass_state& p, owner& o, std::int32_t c)
@@ -178,7 +247,10 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
     for (std::int32_t at = 0, k = 0; at < m; at += k) {
         add_due(p, o);
         if (!live && p.c.whole > 0 && o.count == 0 && all_due(p, c)) {
-            add_groups(p.c, q, y, at, (1u << p.c.groups) - 1, p.s);
+            if (p.c.points)
+                add_points(p, o, slot, 0, at);
+            else
+                add_groups(p.c, q, y, at, (1u << p.c.groups) - 1, p.s);
             live = true;
         }
         if (live) {
@@ -188,6 +260,11 @@ void compute_chunk(pass_state& p, owner& o, std::int32_t c)
                 ready = k;
             else if (p.live.held > 0)
                 add_group(p.live, lq, y, at, at + k, 0, p.s + p.live.first);
+            continue;
+        }
+        if (p.c.points) {
+            k = std::min(p.live.piece, m - at);
+            hold_points(p, o, slot, c, at, k);
             continue;
         }
         k = std::min(p.c.piece, m - at);
