@@ -200,13 +200,13 @@ struct inverse {
 
 // The terms of the rows in tv at midpoint k; through the reciprocal of
 // x/h, the step folded in (lanes.hpp), where it is given and c lies within
-// its bounds, which `checked` = false takes as known.
-template <int w, bool checked = true>
+// its bounds.
+template <int w>
 [[gnu::always_inline]] inline vec<w> term_at(vec<w> tv, const points& p, int k, double h, [[maybe_unused]] inverse y)
 {
     const vec<w> c = power<vec<w>>(tv, p.lx[k]);
 #ifdef ZORVICK_RECIPROCAL
-    if (!checked || (y.yh != nullptr && between(c, recip_cmin, recip_cmax)))
+    if (y.yh != nullptr && between(c, recip_cmin, recip_cmax))
         return divide(p.v[k] / c, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
                       [](auto a, auto b, auto c) { return fma(a, b, c); });
 #endif
@@ -234,27 +234,67 @@ bool bounded([[maybe_unused]] vec<w> tv, [[maybe_unused]] inverse y)
 #endif
 }
 
+#ifdef ZORVICK_RECIPROCAL
+// use(k, term) for the midpoints k = 0 … m − 1 in order, each term through
+// the reciprocal, c within its bounds (bounded()).  Each midpoint's
+// operations are a chain some 40 cycles long, and the CPU overlaps the
+// chains of many midpoints only as far as its queues of waiting
+// operations hold them.  So the powers run two midpoints ahead of the rest
+// of their terms and the first divisions one ahead: each operation is
+// issued nearer the time its operands are ready, and waits less.
+template <int w, class Use>
+[[gnu::always_inline]] inline void staged(vec<w> tv, const points& p, inverse y, Use use)
+{
+    const auto c = [&](int k) { return power<vec<w>>(tv, p.lx[k]); };
+    const auto rest = [&](int k, vec<w> b) {
+        return divide(b, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
+                      [](auto a, auto b, auto c) { return fma(a, b, c); });
+    };
+    if (p.m < 3) {
+        for (int k = 0; k < p.m; ++k)
+            use(k, rest(k, p.v[k] / c(k)));
+        return;
+    }
+    vec<w> b0 = p.v[0] / c(0);
+    vec<w> c1 = c(1);
+    int k = 0;
+    for (; k + 2 < p.m; ++k) {
+        const vec<w> c2 = c(k + 2);
+        const vec<w> b1 = p.v[k + 1] / c1;
+        use(k, rest(k, b0));
+        b0 = b1;
+        c1 = c2;
+    }
+    const vec<w> b1 = p.v[k + 1] / c1;
+    use(k, rest(k, b0));
+    use(k + 1, rest(k + 1, b1));
+}
+#endif
+
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
 // q + k·step, or with step = 0 added to their sums s in order.
 template <int w>
 void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
 {
     const vec<w> tv = load<w>(t, r);
-    const bool sure = bounded<w>(tv, y);
+    [[maybe_unused]] const bool sure = bounded<w>(tv, y);
     if (step > 0) {
-        if (sure)
-            for (int k = 0; k < p.m; ++k)
-                put<w>(q + k * step, term_at<w, false>(tv, p, k, h, y));
-        else
-            for (int k = 0; k < p.m; ++k)
-                put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
+#ifdef ZORVICK_RECIPROCAL
+        if (sure) {
+            staged<w>(tv, p, y, [&](int k, vec<w> v) { put<w>(q + k * step, v); });
+            return;
+        }
+#endif
+        for (int k = 0; k < p.m; ++k)
+            put<w>(q + k * step, term_at<w>(tv, p, k, h, y));
         return;
     }
     vec<w> sv = load<w>(s, r);
+#ifdef ZORVICK_RECIPROCAL
     if (sure)
-        for (int k = 0; k < p.m; ++k)
-            sv = sv + term_at<w, false>(tv, p, k, h, y);
+        staged<w>(tv, p, y, [&](int, vec<w> v) { sv = sv + v; });
     else
+#endif
         for (int k = 0; k < p.m; ++k)
             sv = sv + term_at<w>(tv, p, k, h, y);
     for (int j = 0; j < r; ++j)
