@@ -49,6 +49,18 @@ int collect(unsigned fine, int k, int* fail, int nf)
     return nf + __builtin_popcount(out);
 }
 
+// The same for the sixteen lanes k … k + 15 of two vectors at once, with
+// their masks f0 (k …) and f1 (k + 8 …): one compress and one store where
+// the two vectors would take two each.
+int collect2(unsigned f0, unsigned f1, int k, int* fail, int nf)
+{
+    const __mmask16 out = static_cast<__mmask16>(~((f0 & 0xff) | (f1 & 0xff) << 8));
+    const __m512i at = _mm512_add_epi32(_mm512_set1_epi32(k),
+                                        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    _mm512_storeu_si512(fail + nf, _mm512_maskz_compress_epi32(out, at));
+    return nf + __builtin_popcount(out);
+}
+
 // Lane mask of a == b (false for NaN).
 unsigned equal(vd a, vd b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
 unsigned within(vd a, double lo, double hi)
@@ -359,8 +371,7 @@ int logs(double h, long long first, int m, double* x, double* lx, int* fail, dou
         const vd y1 = decide(l1, f1);
         store(lx + k, y0);
         store(lx + k + lanes, y1);
-        nf = collect(f0, k, fail, nf);
-        nf = collect(f1, k + lanes, fail, nf);
+        nf = collect2(f0, f1, k, fail, nf);
         if (xs != nullptr) {
             inverse(s0, xs + k, yh + k, yl + k);
             inverse(s1, xs + k + lanes, yh + k + lanes, yl + k + lanes);
@@ -426,8 +437,7 @@ int sines(const double* lx, int m, double* sn, double* v, int* fail, bool* vin)
         store(v + k + lanes, v1);
         in &= (between(_mm512_abs_pd(v0), recip_vmin, recip_vmax) | ~f0) &
               (between(_mm512_abs_pd(v1), recip_vmin, recip_vmax) | ~f1);
-        nf = collect(f0, k, fail, nf);
-        nf = collect(f1, k + lanes, fail, nf);
+        nf = collect2(f0, f1, k, fail, nf);
     }
     for (; k + lanes <= m; k += lanes) {
         const vd u = -load(lx + k);
