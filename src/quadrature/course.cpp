@@ -91,14 +91,15 @@ course decide(int r, std::int32_t n, const plan& how)
     if (c.threads > 1) {
         // A chunk waits for its turn in a buffer.  With rows in vectors it
         // can wait as its midpoints' shared part, and at its turn its rows
-        // are computed straight into their sums, as they are live: each
-        // add then hides in the loop that computes the term, where terms
-        // buffered and added apart wait on each other's adds.  But the
-        // turns come one after another, and computing rows at a turn takes
-        // longer than adding them: where the planner measured that it
-        // holds up the others' turns (measured), chunks wait as terms.
+        // in vectors are computed straight into their sums, as they are
+        // live: each add then hides in the loop that computes the term,
+        // where terms buffered and added apart wait on each other's adds.
         // Rows of the sines' loop need the sines, the most of a midpoint's
-        // work, in that loop: a chunk of them waits as terms.
+        // work, in that loop: their terms wait as terms beside the points.
+        // But the turns come one after another, and computing rows at a
+        // turn takes longer than adding them: where the planner measured
+        // that it would hold up the others' turns (measured), or with only
+        // rows of the loop, chunks wait as terms.
         const bool known = how.planner != nullptr && how.planner->done[pass_class(n, c.threads)][r];
         c.points = c.whole > 0 && (known ? how.planner->points[r] : how.points);
         // A thread holds a few chunks, so that it can go on computing while
@@ -160,21 +161,6 @@ course live(const course& c)
     // next as on the calling thread.
     l.piece = most_piece;
     l.fold = folds_alone(l.loop) ? 1 : 0;
-    return l;
-}
-
-course later(const course& c)
-{
-    course l = c;
-    l.terms = by::vectors;
-    l.whole = c.rows;
-    l.loop = 0;
-    l.fused = true;
-    l.first = c.rows;
-    l.held = 0;
-    l.groups = 0;
-    l.piece = most_piece;
-    l.fold = 0;
     return l;
 }
 

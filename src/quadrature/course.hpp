@@ -78,12 +78,16 @@ struct measured {
     bool done[classes][wmax + 1];
     choice chosen[classes][wmax + 1];
     double ns[classes][wmax + 1][ncandidates];
-    // For shared passes of r rows, in nanoseconds a midpoint: the shared
-    // part alone, and every row's terms in vectors from it; and whether
-    // such passes hold points (course), which pays where the rows, which a
-    // chunk's owner computes at its turn while the others wait for theirs,
-    // take no more than each thread's share of the whole:
-    // rows·(threads − 1) ≤ shared.
+    // For shared passes of r rows, in nanoseconds a midpoint, what a
+    // thread computes of a chunk that it holds as points (course) before
+    // the chunk's turn, `shared` (the shared part, and the terms of the
+    // rows of a loop), and at it, `rows` (the rows in vectors, and the
+    // adds of the loop's); and whether such passes hold points.  The turns
+    // come one after another, so what a chunk's owner computes at its turn
+    // must take less than each thread's share of the whole, rows + shared,
+    // or the threads wait for their turns.  With a fifth to spare, as the
+    // CPUs of a shared machine differ in speed by a tenth and more from one
+    // moment to the next: rows·(threads − 1) ≤ 4/5·shared.
     double shared[wmax + 1];
     double rows[wmax + 1];
     bool points[wmax + 1];
@@ -160,7 +164,9 @@ struct course {
 
 // What a chunk of a shared pass holds of each midpoint when its course
 // holds points: x, ln x, u·sin u, x/h and the reciprocal yh + yl
-// (lanes.hpp), each in an array of the chunk's length, in this order.
+// (lanes.hpp), each in an array of the chunk's length, in this order; and
+// the terms of the rows of a loop after them, in their place in a buffer
+// of terms.
 inline constexpr int point_doubles = 6;
 
 // What a layout comes to for r rows: sines with more than eight rows is
@@ -178,11 +184,6 @@ course decide(int r, std::int32_t n, const plan& how);
 // to be added piece by piece.  Rows all in the loop (no rows in vectors)
 // keep the course as it is.
 course live(const course& c);
-
-// The course that a thread of a shared pass c whose chunks hold points
-// follows on them once their turn has come: every row in vectors, adding
-// its terms to its sum as it computes them.
-course later(const course& c);
 
 // The plan for the calling thread alone.
 plan alone(const plan& how);

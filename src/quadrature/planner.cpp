@@ -25,15 +25,16 @@ constexpr auto budget = std::chrono::microseconds(2000);
 // spread over a large one (whose midpoints differ in how often the fast
 // logarithm and sine leave them to the library).  A thread sharing a pass
 // computes about half its pieces while they have their turn, in the live
-// course (workers.cpp), and the others into buffers, to be added or, where
-// they hold points, computed later: so does a run, half and half.
+// course (workers.cpp), and the others into buffers, to be added later:
+// so does a run, half and half.
 constexpr int stretches = 4;
 constexpr std::int32_t stretch = 512;
 
 double run(const course& c, const double* t, int r, std::int32_t n, double* kept)
 {
     const course l = c.threads > 1 ? live(c) : c;
-    const course b = c.threads > 1 && c.points ? later(c) : c;
+    // (held points cost what computing them live does)
+    const course b = c.threads > 1 && c.points ? l : c;
     double s[wmax] = {};
     const auto start = clock::now();
     if (n < large) {
@@ -47,35 +48,36 @@ double run(const course& c, const double* t, int r, std::int32_t n, double* kept
     return std::chrono::duration<double, std::nano>(clock::now() - start).count();
 }
 
-// The shared part of the midpoints of the runs' stretches, and then every
-// row's terms from it in vectors, timed apart (nanoseconds a midpoint, the
-// least of a few rounds): what a thread of a shared pass that holds points
-// computes before a chunk's turn and at it.
-void split(const course& c, const double* t, int r, std::int32_t n, double& shared, double& rows)
+// What a thread of a shared pass that holds points computes of a chunk
+// before its turn and at it (terms.hpp, hold and release), timed apart on
+// stretches of half a run's (nanoseconds a midpoint, the least of a few
+// rounds).  In a frame of its own, which the runs after it do not keep.
+[[gnu::noinline]] void split(const course& c, const double* t, int r, std::int32_t n, double& before, double& at)
 {
+    constexpr int most = stretch / 2;
     const double h = 1.0 / static_cast<double>(n);
-    const int m = static_cast<int>(std::min<std::int32_t>(stretch, n));
+    const int m = static_cast<int>(std::min<std::int32_t>(most, n));
     const int runs = n < large ? 1 : stretches;
-    double x[stretch], lx[stretch], v[stretch], xs[stretch], yh[stretch], yl[stretch];
+    double x[most], lx[most], v[most], xs[most], yh[most], yl[most], lq[(group_lanes - 1) * most];
     double s[wmax] = {};
-    shared = rows = std::numeric_limits<double>::infinity();
+    before = at = std::numeric_limits<double>::infinity();
     for (int round = 0; round <= rounds; ++round) {
-        double one = 0.0;
-        double all = 0.0;
+        double held = 0.0;
+        double released = 0.0;
         for (int i = 0; i < runs; ++i) {
             const std::int64_t first = runs > 1 ? std::int64_t{n} / stretches * i + n / stretches / 2 : 0;
             reciprocals rec{xs, yh, yl, false, 0.0, 0.0};
             const auto start = clock::now();
-            libm::evaluate(c.f, h, first, m, x, lx, v, nullptr, &rec);
+            hold(c, h, first, m, t, x, lx, v, &rec, lq, most);
             const auto mid = clock::now();
-            kernel_for(c.set).sum({x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, s);
+            release(c, {x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, lq, most, s);
             const auto end = clock::now();
-            one += std::chrono::duration<double, std::nano>(mid - start).count();
-            all += std::chrono::duration<double, std::nano>(end - mid).count();
+            held += std::chrono::duration<double, std::nano>(mid - start).count();
+            released += std::chrono::duration<double, std::nano>(end - mid).count();
         }
         if (round > 0) {
-            shared = std::min(shared, one / (runs * m));
-            rows = std::min(rows, all / (runs * m));
+            before = std::min(before, held / (runs * m));
+            at = std::min(at, released / (runs * m));
         }
     }
 }
@@ -98,22 +100,24 @@ void measure(const double* t, int r, std::int32_t n, const plan& how)
     // course says.
     plan one = how;
     one.planner = nullptr;
-    if (k == 2) {
-        // whether shared passes hold points, before their candidates are
-        // timed as they will run
-        split(decide(r, n, one), t, r, n, m.shared[r], m.rows[r]);
-        m.points[r] = m.rows[r] * (threads_for(r, n, how) - 1) <= m.shared[r];
-        one.points = m.points[r];
-    }
     course c[ncandidates];
     bool in[ncandidates];
     double best[ncandidates];
+    double held[ncandidates][2] = {};
     int many = 0;
     for (int i = 0; i < ncandidates; ++i) {
         const choice l = choice_for(candidates[i], r);
         in[i] = l.layout == candidates[i].layout && l.recip == candidates[i].recip;
         one.layout = l;
+        one.points = true;
         c[i] = decide(r, n, one);
+        if (in[i] && c[i].points) {
+            // whether a shared pass of this layout holds points, before it
+            // is timed as it will run (measured)
+            split(c[i], t, r, n, held[i][0], held[i][1]);
+            one.points = held[i][1] * (c[i].threads - 1) <= 0.8 * held[i][0];
+            c[i] = decide(r, n, one);
+        }
         best[i] = std::numeric_limits<double>::infinity();
         many += in[i];
     }
@@ -145,6 +149,11 @@ void measure(const double* t, int r, std::int32_t n, const plan& how)
             fastest = i;
     }
     m.chosen[k][r] = candidates[fastest];
+    if (k == 2) {
+        m.shared[r] = held[fastest][0];
+        m.rows[r] = held[fastest][1];
+        m.points[r] = c[fastest].points;
+    }
     m.done[k][r] = true;
 }
 

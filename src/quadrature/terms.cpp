@@ -85,6 +85,25 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
     vectors(c, {x, lx, v, m, rec.xs != nullptr ? &rec : nullptr}, h, t, r, q, y, s);
 }
 
+void hold(const course& c, double h, std::int64_t first, int m, const double* t, double* x, double* lx, double* v,
+          reciprocals* rec, double* lq, long count)
+{
+    if (c.loop == 0) {
+        libm::evaluate(c.f, h, first, m, x, lx, v, nullptr, rec);
+        return;
+    }
+    libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, count, c.recip, nullptr, 0, 8, nullptr, {x, lx, v});
+    *rec = {nullptr, nullptr, nullptr, false, 0.0, 0.0};
+}
+
+void release(const course& c, const points& p, double h, const double* t, int r, const double* lq, long count,
+             double* s)
+{
+    kernel_for(c.set).sum(p, h, t, c.whole, s);
+    if (c.loop > 0)
+        row_adds(lq, count, p.m, r - c.whole, s + c.whole);
+}
+
 layout buffer_layout(const course& c, long count)
 {
     return c.groups > 1 ? layout{group_lanes, long{group_lanes} * count, count} : layout{c.stride, group_lanes, count};

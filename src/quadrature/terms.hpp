@@ -22,6 +22,21 @@ namespace zorvick::quadrature {
 void compute(const course& c, double h, std::int64_t first, int m, const double* t, int r, double* b, long k0,
              layout y, const double* e, long a0, int na, double* s);
 
+// A piece of a chunk that waits for its turn as points (course::points):
+// the shared part of the midpoints first … first + m − 1 into x, lx and v,
+// with what the division through the reciprocal needs of them into *rec
+// where the set computes it beside them (else rec->xs becomes null); and
+// the terms of the rows of the sines' loop, t[c.whole …], into
+// lq[j·count + k], as that loop computes them with the sines.
+void hold(const course& c, double h, std::int64_t first, int m, const double* t, double* x, double* lx, double* v,
+          reciprocals* rec, double* lq, long count);
+
+// The same piece at its turn: the terms of the rows in vectors from its
+// points p, and the held terms of the rows of the loop, added in order to
+// the sums s[0 … r − 1].
+void release(const course& c, const points& p, double h, const double* t, int r, const double* lq, long count,
+             double* s);
+
 // How a buffer of terms of `count` midpoints lays out the held rows: the
 // rows of a midpoint side by side where they make one group; with more,
 // each group's terms together, 8 a midpoint, so that adding a group reads

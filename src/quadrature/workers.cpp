@@ -116,13 +116,15 @@ arrays points_in(const pass_state& p, double* q)
     return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n};
 }
 
-// The shared part of the midpoints at … at + k − 1 of chunk c into its
-// buffer of points.
+// The midpoints at … at + k − 1 of chunk c into its buffer of points, and
+// the terms of the rows of a loop into their place in it.
 void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::int32_t at, int k)
 {
-    const arrays a = points_in(p, buffer(p, o, slot));
+    double* const q = buffer(p, o, slot);
+    const arrays a = points_in(p, q);
     reciprocals rec{a.xs + at, a.yh + at, a.yl + at, false, 0.0, 0.0};
-    libm::evaluate(p.c.f, p.h, std::int64_t{c} * p.c.chunk + at, k, a.x + at, a.lx + at, a.v + at, nullptr, &rec);
+    hold(p.c, p.h, std::int64_t{c} * p.c.chunk + at, k, p.t, a.x + at, a.lx + at, a.v + at, &rec,
+         q + lay(p).at(0, p.c.whole) + at, p.c.chunk);
     bounds& b = o.near[slot];
     if (at == 0)
         b = {true, rec.lxlo, rec.lxhi};
@@ -137,11 +139,12 @@ void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::i
 // own.
 void add_points(pass_state& p, const owner& o, int slot, std::int32_t from, std::int32_t to)
 {
-    const arrays a = points_in(p, buffer(p, o, slot));
+    double* const q = buffer(p, o, slot);
+    const arrays a = points_in(p, q);
     const bounds& b = o.near[slot];
     const reciprocals rec{a.xs + from, a.yh + from, a.yl + from, true, b.lxlo, b.lxhi};
-    kernel_for(p.c.set).sum({a.x + from, a.lx + from, a.v + from, to - from, b.fine ? &rec : nullptr}, p.h, p.t, p.r,
-                            p.s);
+    release(p.c, {a.x + from, a.lx + from, a.v + from, to - from, b.fine ? &rec : nullptr}, p.h, p.t, p.r,
+            q + lay(p).at(0, p.c.whole) + from, p.c.chunk, p.s);
 }
 
 bool due(const pass_state& p, std::int32_t c, int g)
