@@ -86,8 +86,8 @@ struct measured {
     // come one after another, so what a chunk's owner computes at its turn
     // must take less than each thread's share of the whole, rows + shared,
     // or the threads wait for their turns.  With a fifth to spare, as the
-    // CPUs of a shared machine differ in speed by a tenth and more from one
-    // moment to the next: rows·(threads − 1) ≤ 4/5·shared.
+    // CPUs of a shared machine differ in speed from one moment to the
+    // next: rows·(threads − 1) ≤ 4/5·shared.
     double shared[wmax + 1];
     double rows[wmax + 1];
     bool points[wmax + 1];

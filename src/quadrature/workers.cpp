@@ -36,9 +36,10 @@ struct alignas(64) counter {
 // stays in its core's cache, as terms, or, where the course holds points,
 // as the midpoints' shared part, whose rows are computed into the sums at
 // its turn.  Only the sums and the counts of chunks added pass from core
-// to core; the terms never do.  (Sharing the midpoints' logarithms and sines among the
-// threads instead moved 24 bytes a midpoint, and 8 a row, between cores:
-// more than cores exchange at the rate the fast sines make them.)
+// to core; the terms never do.  (Sharing the midpoints' logarithms and
+// sines among the threads instead moved 24 bytes a midpoint, and 8 a row,
+// between cores: more than cores exchange at the rate the fast sines make
+// them.)
 //
 // Each group of up to eight rows takes its turns on its own, so that
 // different threads can add different groups of rows at once: the adds of
@@ -133,10 +134,10 @@ void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::i
     b.lxhi = std::max(b.lxhi, rec.lxhi);
 }
 
-// Every row's terms of the held midpoints from … to − 1 of a buffer of
-// points added to the sums, as the live course would add them: the
-// reciprocals as they were computed where they hold, else the kernel's
-// own.
+// The held midpoints from … to − 1 of a buffer of points at their turn:
+// every row's terms added to the sums, the rows in vectors computed now
+// (through the reciprocals as they were computed where they hold, else
+// the kernel's own) and the rows of a loop from their held terms.
 void add_points(pass_state& p, const owner& o, int slot, std::int32_t from, std::int32_t to)
 {
     double* const q = buffer(p, o, slot);
@@ -357,7 +358,7 @@ void work(pass_state& p)
 //
 // Every fresh page costs a fault, and in a virtual machine a fault can take
 // as long as computing a few thousand midpoints: a table's buffers took
-// some 500 of them, shared by its threads.  So the buffers start on a
+// hundreds of them, shared by its threads.  So the buffers start on a
 // boundary of 2 MB, in whole blocks of 2 MB that the kernel is asked to
 // back with huge pages (one fault each) where it does so on request.  The
 // blocks take address space, not memory, beyond the pages touched; where
