@@ -271,10 +271,22 @@ template <int w, class Use>
 }
 #endif
 
+// The terms of the rows of b at midpoint k added to their sums ls, each
+// sum in a register of its own.
+[[gnu::always_inline]] inline void add_beside(const beside& b, int k, double* ls)
+{
+#pragma GCC unroll 8
+    for (int j = 0; j < 7; ++j)
+        if (j < b.nb)
+            ls[j] = ls[j] + b.q[j * b.count + k];
+}
+
 // Rows t[0 … r − 1], r ≤ w, in one vector of w lanes: their terms to
-// q + k·step, or with step = 0 added to their sums s in order.
+// q + k·step, or with step = 0 added to their sums s in order, and the
+// rows of b beside them.
 template <int w>
-void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y)
+void group(const points& p, double h, const double* t, int r, double* q, int step, double* s, inverse y,
+           beside b = {})
 {
     const vec<w> tv = load<w>(t, r);
     [[maybe_unused]] const bool sure = bounded<w>(tv, y);
@@ -290,15 +302,25 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
         return;
     }
     vec<w> sv = load<w>(s, r);
+    double ls[7];
+    for (int j = 0; j < b.nb; ++j)
+        ls[j] = b.s[j];
 #ifdef ZORVICK_RECIPROCAL
     if (sure)
-        staged<w>(tv, p, y, [&](int, vec<w> v) { sv = sv + v; });
+        staged<w>(tv, p, y, [&](int k, vec<w> v) {
+            sv = sv + v;
+            add_beside(b, k, ls);
+        });
     else
 #endif
-        for (int k = 0; k < p.m; ++k)
+        for (int k = 0; k < p.m; ++k) {
             sv = sv + term_at<w>(tv, p, k, h, y);
+            add_beside(b, k, ls);
+        }
     for (int j = 0; j < r; ++j)
         s[j] = sv[j];
+    for (int j = 0; j < b.nb; ++j)
+        b.s[j] = ls[j];
 }
 
 // Where a division takes as long per lane in every width, the rows after
@@ -310,34 +332,42 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
 // Their terms go to q as y lays them out, or with y.step = 0 to their
 // sums s.
 template <int l>
-void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy)
+void rows(const points& p, double h, const double* t, int r, double* q, layout y, double* s, inverse iy,
+          beside b)
 {
     const auto at = [&](int g) { return y.step > 0 ? q + y.at(0, g) : q; };
     int g = 0;
+    // (the rows of b beside the first vector)
+    if (r >= l) {
+        group<l>(p, h, t, l, at(0), y.step, s, iy, b);
+        g = l;
+        b = {};
+    }
     for (; g + l <= r; g += l)
         group<l>(p, h, t + g, l, at(g), y.step, s + g, iy);
     if constexpr (l >= 8) {
         if (r - g > 4 && iy.yh != nullptr) {
-            group<8>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+            group<8>(p, h, t + g, r - g, at(g), y.step, s + g, iy, b);
             return;
         }
         if (r - g > 4) {
-            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy);
+            group<4>(p, h, t + g, 4, at(g), y.step, s + g, iy, b);
             g += 4;
+            b = {};
         }
     }
     if constexpr (l >= 4) {
         if (r - g > 2) {
-            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+            group<4>(p, h, t + g, r - g, at(g), y.step, s + g, iy, b);
             return;
         }
     }
     if (g < r)
-        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy);
+        group<2>(p, h, t + g, r - g, at(g), y.step, s + g, iy, b);
 }
 
 // rows() in blocks of midpoints, with their reciprocals where they help.
-void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s)
+void blocks(const points& p, double h, const double* t, int r, double* q, layout y, double* s, beside bs = {})
 {
     for (int at = 0; at < p.m; at += block) {
         // (the caller's range of ln x holds this block's too)
@@ -353,7 +383,8 @@ void blocks(const points& p, double h, const double* t, int r, double* q, layout
         if (inverses(b, h, xs, yh, yl, iy.lxlo, iy.lxhi))
             iy = g != nullptr ? inverse{gb.xs, gb.yh, gb.yl, iy.lxlo, iy.lxhi} : inverse{xs, yh, yl, iy.lxlo, iy.lxhi};
 #endif
-        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy);
+        rows<lanes>(b, h, t, r, y.step > 0 ? q + y.at(at, 0) : q, y, s, iy,
+                    {bs.nb > 0 ? bs.q + at : nullptr, bs.count, bs.nb, bs.s});
     }
 }
 
@@ -439,9 +470,9 @@ void terms(const points& p, double h, const double* t, int r, double* q, layout 
     blocks(p, h, t, r, q, y, nullptr);
 }
 
-void sum(const points& p, double h, const double* t, int r, double* s)
+void sum(const points& p, double h, const double* t, int r, double* s, beside b)
 {
-    blocks(p, h, t, r, nullptr, {0, 8, 0}, s);
+    blocks(p, h, t, r, nullptr, {0, 8, 0}, s, b);
 }
 
 void grouped(const double* q, int m, long group, int groups, double* s)

@@ -34,6 +34,17 @@ struct points {
     const reciprocals* rec = nullptr;
 };
 
+// Rows of a loop whose held terms a sum of rows in vectors adds beside
+// them, in the same loop, where the wait of each add on the one before
+// hides behind the rows' work: nb < 8 rows, row j's term at midpoint k of
+// the call at q[j·count + k], its sum at s[j].
+struct beside {
+    const double* q;
+    long count;
+    int nb;
+    double* s;
+};
+
 // Where a buffer of terms holds row j's term at midpoint k, for the count
 // midpoints it holds.  Rows computed in vectors of rows lie side by side,
 // at(k, j) = k·step + (j / 8)·group + j % 8: the rows of a midpoint
@@ -180,7 +191,8 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 //   terms    the terms term(t[j], x_k) of the rows j < r at the midpoints
 //            of p, to q as the layout places them (lanes past row r − 1
 //            may get copies, within the rows' group of eight);
-//   sum      the same terms added to s[j] in order, j < r;
+//   sum      the same terms added to s[j] in order, j < r, and in the
+//            same loop the terms of the rows b beside them;
 //   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
 //            j < width (1, 2, 4 or a multiple of 8), the rows side by side
 //            in vector lanes;
@@ -193,7 +205,7 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
     namespace zorvick::quadrature::isa {                                          \
     int width();                                                                   \
     void terms(const points& p, double h, const double* t, int r, double* q, layout l); \
-    void sum(const points& p, double h, const double* t, int r, double* s);            \
+    void sum(const points& p, double h, const double* t, int r, double* s, beside b);  \
     void add(const double* q, int m, int stride, int width, double* s);            \
     void grouped(const double* q, int m, long group, int groups, double* s);       \
     void mixed(const double* q, int m, const double* lq, long count, int nb, double* s); \

@@ -12,7 +12,7 @@ void scalar_terms(const points& p, double h, const double* t, int r, double* q, 
 }
 
 // Row by row, each sum a chain over the midpoints.
-void scalar_sum(const points& p, double h, const double* t, int r, double* s)
+void scalar_sum(const points& p, double h, const double* t, int r, double* s, beside b)
 {
     for (int j = 0; j < r; ++j) {
         double sj = s[j];
@@ -20,6 +20,8 @@ void scalar_sum(const points& p, double h, const double* t, int r, double* s)
             sj = sj + term(t[j], p.lx[k], p.v[k], p.x[k], h);
         s[j] = sj;
     }
+    if (b.nb > 0)
+        row_adds(b.q, b.count, p.m, b.nb, b.s);
 }
 
 // The chains of w rows side by side: each add waits for the one before in

@@ -17,7 +17,8 @@ enum class isa { scalar, base, avx2, avx512 };
 
 // For buffers of terms (lanes.hpp):
 //   terms  the rows' terms from the shared part of the midpoints p;
-//   sum    the same added straight to the rows' sums, in index order;
+//   sum    the same added straight to the rows' sums, in index order, and
+//          beside them the held terms of rows of a loop;
 //   add    each of the first `width` lanes' terms added to its sum in
 //          index order;
 //   grouped  the same for groups of eight rows each laid out on its own
@@ -27,7 +28,7 @@ enum class isa { scalar, base, avx2, avx512 };
 struct kernel {
     int lanes;
     void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
-    void (*sum)(const points& p, double h, const double* t, int r, double* s);
+    void (*sum)(const points& p, double h, const double* t, int r, double* s, beside b);
     void (*add)(const double* q, int m, int stride, int width, double* s);
     void (*grouped)(const double* q, int m, long group, int groups, double* s);
     void (*mixed)(const double* q, int m, const double* lq, long count, int nb, double* s);

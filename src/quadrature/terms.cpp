@@ -40,7 +40,7 @@ void scalar_loop(const course& c, double h, std::int64_t first, int m, const dou
 void vectors(const course& c, const points& p, double h, const double* t, int r, double* q, layout y, double* s)
 {
     if (c.fused)
-        kernel_for(c.set).sum(p, h, t, r, s);
+        kernel_for(c.set).sum(p, h, t, r, s, {});
     else
         kernel_for(c.set).terms(p, h, t, r, q, y);
 }
@@ -99,9 +99,7 @@ void hold(const course& c, double h, std::int64_t first, int m, const double* t,
 void release(const course& c, const points& p, double h, const double* t, int r, const double* lq, long count,
              double* s)
 {
-    kernel_for(c.set).sum(p, h, t, c.whole, s);
-    if (c.loop > 0)
-        row_adds(lq, count, p.m, r - c.whole, s + c.whole);
+    kernel_for(c.set).sum(p, h, t, c.whole, s, {lq, count, r - c.whole, s + c.whole});
 }
 
 layout buffer_layout(const course& c, long count)
