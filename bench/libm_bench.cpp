@@ -115,7 +115,9 @@ void layout(benchmark::State& state)
 
 // What the planner measures for r rows at n points, as a table would have
 // it do once (each iteration measures anew): its choice (as in layout) and
-// each candidate's time a row and midpoint.
+// each candidate's time a row and midpoint; for a pass shared among
+// threads, also what a thread computes of a chunk held as points before
+// its turn and at it, in ns a midpoint, and whether the pass holds points.
 void planner(benchmark::State& state)
 {
     const int r = static_cast<int>(state.range(0));
@@ -138,6 +140,11 @@ void planner(benchmark::State& state)
             state.counters["choice"] = i;
     for (int i = 0; i < q::ncandidates; ++i)
         state.counters[std::to_string(i) + " ns"] = m.ns[k][r][i];
+    if (k == 2) {
+        state.counters["held ns"] = m.shared[r];
+        state.counters["turn ns"] = m.rows[r];
+        state.counters["points"] = m.points[r];
+    }
 }
 
 }  // namespace
