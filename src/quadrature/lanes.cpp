@@ -245,21 +245,21 @@ bool bounded([[maybe_unused]] vec<w> tv, [[maybe_unused]] inverse y)
 template <int w, class Use>
 [[gnu::always_inline]] inline void staged(vec<w> tv, const points& p, inverse y, Use use)
 {
-    const auto c = [&](int k) { return power<vec<w>>(tv, p.lx[k]); };
+    const auto sixth = [&](int k) { return power<vec<w>>(tv, p.lx[k]); };
     const auto rest = [&](int k, vec<w> b) {
         return divide(b, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
                       [](auto a, auto b, auto c) { return fma(a, b, c); });
     };
     if (p.m < 3) {
         for (int k = 0; k < p.m; ++k)
-            use(k, rest(k, p.v[k] / c(k)));
+            use(k, rest(k, p.v[k] / sixth(k)));
         return;
     }
-    vec<w> b0 = p.v[0] / c(0);
-    vec<w> c1 = c(1);
+    vec<w> b0 = p.v[0] / sixth(0);
+    vec<w> c1 = sixth(1);
     int k = 0;
     for (; k + 2 < p.m; ++k) {
-        const vec<w> c2 = c(k + 2);
+        const vec<w> c2 = sixth(k + 2);
         const vec<w> b1 = p.v[k + 1] / c1;
         use(k, rest(k, b0));
         b0 = b1;
