@@ -124,6 +124,9 @@ bool between(vec<2> a, double lo, double hi)
 }
 #endif
 
+// fma() for the templates of lanes.hpp, which take it as an argument.
+constexpr auto fused = [](auto a, auto b, auto c) { return fma(a, b, c); };
+
 // xs = x/h and its reciprocal yh + yl for the midpoints x[0 … m − 1]
 // (m ≤ block), unless p has them, and the least and greatest ln x among
 // them; or false, the reciprocals not to be used, if one of them, its v or
@@ -170,7 +173,7 @@ bool inverses(const points& p, double h, double* xs, double* yh, double* yl, dou
         in = in & (xv >= recip_xmin) & (xv <= 1.0) & (mv >= recip_vmin) & (mv <= recip_vmax);
         vec<lanes> rh, rl;
         const vec<lanes> sv = xv * hinv;
-        reciprocal(sv, rh, rl, [](auto a, auto b, auto c) { return fma(a, b, c); });
+        reciprocal(sv, rh, rl, fused);
         put<lanes>(xs + k, sv);
         put<lanes>(yh + k, rh);
         put<lanes>(yl + k, rl);
@@ -207,8 +210,7 @@ template <int w>
     const vec<w> c = power<vec<w>>(tv, p.lx[k]);
 #ifdef ZORVICK_RECIPROCAL
     if (y.yh != nullptr && between(c, recip_cmin, recip_cmax))
-        return divide(p.v[k] / c, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
-                      [](auto a, auto b, auto c) { return fma(a, b, c); });
+        return divide(p.v[k] / c, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]), fused);
 #endif
     return numerator<vec<w>>(c, p.v[k], h) / p.x[k];
 }
@@ -247,8 +249,7 @@ template <int w, class Use>
 {
     const auto sixth = [&](int k) { return power<vec<w>>(tv, p.lx[k]); };
     const auto rest = [&](int k, vec<w> b) {
-        return divide(b, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]),
-                      [](auto a, auto b, auto c) { return fma(a, b, c); });
+        return divide(b, splat<w>(y.xs[k]), splat<w>(y.yh[k]), splat<w>(y.yl[k]), fused);
     };
     if (p.m < 3) {
         for (int k = 0; k < p.m; ++k)
@@ -305,8 +306,11 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
     double ls[7];
     for (int j = 0; j < b.nb; ++j)
         ls[j] = b.s[j];
+    // (a loop of its own without rows beside, which most calls have)
 #ifdef ZORVICK_RECIPROCAL
-    if (sure)
+    if (sure && b.nb == 0)
+        staged<w>(tv, p, y, [&](int, vec<w> v) { sv = sv + v; });
+    else if (sure)
         staged<w>(tv, p, y, [&](int k, vec<w> v) {
             sv = sv + v;
             add_beside(b, k, ls);

@@ -30,6 +30,10 @@ constexpr auto budget = std::chrono::microseconds(2000);
 constexpr int stretches = 4;
 constexpr std::int32_t stretch = 512;
 
+// The first midpoint of stretch i of a large pass of n points: the
+// middle of its quarter.
+std::int64_t stretch_at(std::int32_t n, int i) { return std::int64_t{n} / stretches * i + n / stretches / 2; }
+
 double run(const course& c, const double* t, int r, std::int32_t n, double* kept)
 {
     const course l = c.threads > 1 ? live(c) : c;
@@ -42,8 +46,7 @@ double run(const course& c, const double* t, int r, std::int32_t n, double* kept
         inline_run(b, t, r, n, n / 2, n - n / 2, s, kept);
     } else {
         for (int i = 0; i < stretches; ++i)
-            inline_run(i % 2 == 0 ? l : b, t, r, n, std::int64_t{n} / stretches * i + n / stretches / 2, stretch, s,
-                       kept);
+            inline_run(i % 2 == 0 ? l : b, t, r, n, stretch_at(n, i), stretch, s, kept);
     }
     return std::chrono::duration<double, std::nano>(clock::now() - start).count();
 }
@@ -65,7 +68,7 @@ double run(const course& c, const double* t, int r, std::int32_t n, double* kept
         double held = 0.0;
         double released = 0.0;
         for (int i = 0; i < runs; ++i) {
-            const std::int64_t first = runs > 1 ? std::int64_t{n} / stretches * i + n / stretches / 2 : 0;
+            const std::int64_t first = runs > 1 ? stretch_at(n, i) : 0;
             reciprocals rec{xs, yh, yl, false, 0.0, 0.0};
             const auto start = clock::now();
             hold(c, h, first, m, t, x, lx, v, &rec, lq, most);

@@ -101,7 +101,8 @@ double* buffer(const pass_state& p, const owner& o, int slot)
 }
 
 // The arrays of the midpoints' shared part in a buffer of points, in the
-// order of point_doubles, each a chunk long.
+// order of point_doubles, each a chunk long, and where the terms of the
+// rows of a loop lie, in their place in a buffer of terms.
 struct arrays {
     double* x;
     double* lx;
@@ -109,23 +110,23 @@ struct arrays {
     double* xs;
     double* yh;
     double* yl;
+    double* lq;
 };
 
 arrays points_in(const pass_state& p, double* q)
 {
     const std::size_t n = std::size_t(p.c.chunk);
-    return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n};
+    return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n, q + lay(p).at(0, p.c.whole)};
 }
 
 // The midpoints at … at + k − 1 of chunk c into its buffer of points, and
 // the terms of the rows of a loop into their place in it.
 void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::int32_t at, int k)
 {
-    double* const q = buffer(p, o, slot);
-    const arrays a = points_in(p, q);
+    const arrays a = points_in(p, buffer(p, o, slot));
     reciprocals rec{a.xs + at, a.yh + at, a.yl + at, false, 0.0, 0.0};
-    hold(p.c, p.h, std::int64_t{c} * p.c.chunk + at, k, p.t, a.x + at, a.lx + at, a.v + at, &rec,
-         q + lay(p).at(0, p.c.whole) + at, p.c.chunk);
+    hold(p.c, p.h, std::int64_t{c} * p.c.chunk + at, k, p.t, a.x + at, a.lx + at, a.v + at, &rec, a.lq + at,
+         p.c.chunk);
     bounds& b = o.near[slot];
     if (at == 0)
         b = {true, rec.lxlo, rec.lxhi};
@@ -140,12 +141,11 @@ void hold_points(const pass_state& p, owner& o, int slot, std::int32_t c, std::i
 // the kernel's own) and the rows of a loop from their held terms.
 void add_points(pass_state& p, const owner& o, int slot, std::int32_t from, std::int32_t to)
 {
-    double* const q = buffer(p, o, slot);
-    const arrays a = points_in(p, q);
+    const arrays a = points_in(p, buffer(p, o, slot));
     const bounds& b = o.near[slot];
     const reciprocals rec{a.xs + from, a.yh + from, a.yl + from, true, b.lxlo, b.lxhi};
     release(p.c, {a.x + from, a.lx + from, a.v + from, to - from, b.fine ? &rec : nullptr}, p.h, p.t, p.r,
-            q + lay(p).at(0, p.c.whole) + from, p.c.chunk, p.s);
+            a.lq + from, p.c.chunk, p.s);
 }
 
 bool due(const pass_state& p, std::int32_t c, int g)
