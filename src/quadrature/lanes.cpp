@@ -124,6 +124,8 @@ bool between(vec<2> a, double lo, double hi)
 }
 #endif
 
+double fma(double a, double b, double c) { return __builtin_fma(a, b, c); }
+
 // fma() for the templates of lanes.hpp, which take it as an argument.
 constexpr auto fused = [](auto a, auto b, auto c) { return fma(a, b, c); };
 
@@ -327,6 +329,41 @@ void group(const points& p, double h, const double* t, int r, double* q, int ste
         b.s[j] = ls[j];
 }
 
+// The terms of the rows t[0 … nb − 1] at the midpoints of p, each row in
+// vectors of w midpoints, to q[j·count + k]: through the reciprocals of y
+// where it has them and the row's c lies within their bounds, else by the
+// division.  Through the reciprocal a row costs one division a vector of
+// midpoints, where in a vector of rows it costs one a midpoint.
+template <int w>
+void across_by(const points& p, double h, const double* t, int nb, [[maybe_unused]] inverse y, double* q, long count)
+{
+    const int whole = p.m / w * w;
+    const double* const lx = p.lx;
+    const double* const v = p.v;
+    for (int j = 0; j < nb; ++j) {
+        const vec<w> tv = splat<w>(t[j]);
+        double* const qj = q + j * count;
+#ifdef ZORVICK_RECIPROCAL
+        if (bounded<w>(tv, y)) {
+            const double* const xs = y.xs;
+            const double* const yh = y.yh;
+            const double* const yl = y.yl;
+            for (int k = 0; k < whole; k += w) {
+                const vec<w> b = get<w>(v + k) / power<vec<w>, vec<w>>(tv, get<w>(lx + k));
+                put<w>(qj + k, divide(b, get<w>(xs + k), get<w>(yh + k), get<w>(yl + k), fused));
+            }
+            for (int k = whole; k < p.m; ++k)
+                qj[k] = divide(v[k] / power(t[j], lx[k]), xs[k], yh[k], yl[k], fused);
+            continue;
+        }
+#endif
+        for (int k = 0; k < whole; k += w)
+            put<w>(qj + k, term<vec<w>, vec<w>>(tv, get<w>(lx + k), get<w>(v + k), get<w>(p.x + k), h));
+        for (int k = whole; k < p.m; ++k)
+            qj[k] = term(t[j], lx[k], v[k], p.x[k], h);
+    }
+}
+
 // Where a division takes as long per lane in every width, the rows after
 // the last full vector are cheapest in the narrowest vectors that hold
 // them: 6 rows as 4 + 2 lanes, not 8.  Through the reciprocal, the one
@@ -341,6 +378,17 @@ void rows(const points& p, double h, const double* t, int r, double* q, layout y
 {
     const auto at = [&](int g) { return y.step > 0 ? q + y.at(0, g) : q; };
     int g = 0;
+#ifdef ZORVICK_RECIPROCAL
+    if constexpr (l >= 8) {
+        // rows past the first vector across midpoints, added beside it
+        double lq[most_across * block];
+        if (y.step == 0 && b.nb == 0 && r > 8 && r <= 8 + most_across && iy.yh != nullptr) {
+            across_by<l>(p, h, t + 8, r - 8, iy, lq, block);
+            group<8>(p, h, t, 8, q, 0, s, iy, {lq, block, r - 8, s + 8});
+            return;
+        }
+    }
+#endif
     // (the rows of b beside the first vector)
     if (r >= l) {
         group<l>(p, h, t, l, at(0), y.step, s, iy, b);
@@ -472,6 +520,18 @@ void mixed(const double* q, int m, const double* lq, long count, int nb, double*
 void terms(const points& p, double h, const double* t, int r, double* q, layout y)
 {
     blocks(p, h, t, r, q, y, nullptr);
+}
+
+void across(const points& p, double h, const double* t, int r, double* q, long count)
+{
+    for (int at = 0; at < p.m; at += block) {
+        const points b{p.x + at, p.lx + at, p.v + at, p.m - at < block ? p.m - at : block, nullptr};
+        inverse iy{nullptr, nullptr, nullptr, 0.0, 0.0};
+        const reciprocals* const g = p.rec;
+        if (g != nullptr && g->fine && foldable(h))
+            iy = {g->xs + at, g->yh + at, g->yl + at, g->lxlo, g->lxhi};
+        across_by<lanes>(b, h, t, r, iy, q + at, count);
+    }
 }
 
 void sum(const points& p, double h, const double* t, int r, double* s, beside b)

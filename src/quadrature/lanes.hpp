@@ -184,6 +184,12 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
     return fma(fma(-q0, x, a), yh, q0);
 }
 
+// Rows past a vector of eight that a sum computes across midpoints, each
+// row one division a vector of midpoints through the reciprocal, where a
+// second vector of rows would take one a midpoint: past five, the second
+// vector costs less (measured on AVX-512).
+inline constexpr int most_across = 5;
+
 }  // namespace zorvick::quadrature
 
 // Each kernel set:
@@ -192,7 +198,12 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
 //            of p, to q as the layout places them (lanes past row r − 1
 //            may get copies, within the rows' group of eight);
 //   sum      the same terms added to s[j] in order, j < r, and in the
-//            same loop the terms of the rows b beside them;
+//            same loop the terms of the rows b beside them; for 8 + 1 to
+//            8 + most_across rows, those past the first eight through
+//            across, beside the first eight;
+//   across   the same terms to q[j·count + k], each row in vectors of
+//            midpoints, through the reciprocals of p where it has them
+//            (and they hold for every midpoint), else by the division;
 //   add      s[j] = s[j] + q[k·stride + j] for k = 0 … m − 1 in order and
 //            j < width (1, 2, 4 or a multiple of 8), the rows side by side
 //            in vector lanes;
@@ -206,6 +217,7 @@ inline V divide(V a, V x, V yh, V yl, Fma fma)
     int width();                                                                   \
     void terms(const points& p, double h, const double* t, int r, double* q, layout l); \
     void sum(const points& p, double h, const double* t, int r, double* s, beside b);  \
+    void across(const points& p, double h, const double* t, int r, double* q, long count); \
     void add(const double* q, int m, int stride, int width, double* s);            \
     void grouped(const double* q, int m, long group, int groups, double* s);       \
     void mixed(const double* q, int m, const double* lq, long count, int nb, double* s); \

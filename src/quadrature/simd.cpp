@@ -11,6 +11,13 @@ void scalar_terms(const points& p, double h, const double* t, int r, double* q, 
             q[y.at(k, j)] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
 }
 
+void scalar_across(const points& p, double h, const double* t, int r, double* q, long count)
+{
+    for (int j = 0; j < r; ++j)
+        for (int k = 0; k < p.m; ++k)
+            q[j * count + k] = term(t[j], p.lx[k], p.v[k], p.x[k], h);
+}
+
 // Row by row, each sum a chain over the midpoints.
 void scalar_sum(const points& p, double h, const double* t, int r, double* s, beside b)
 {
@@ -87,12 +94,12 @@ kernel kernel_for(isa set)
 {
     switch (set) {
     case isa::base:
-        return {base::width(), base::terms, base::sum, base::add, base::grouped, base::mixed};
+        return {base::width(), base::terms, base::sum, base::across, base::add, base::grouped, base::mixed};
 #if defined(__x86_64__)
     case isa::avx2:
-        return {avx2::width(), avx2::terms, avx2::sum, avx2::add, avx2::grouped, avx2::mixed};
+        return {avx2::width(), avx2::terms, avx2::sum, avx2::across, avx2::add, avx2::grouped, avx2::mixed};
     case isa::avx512:
-        return {avx512::width(), avx512::terms, avx512::sum, avx512::add, avx512::grouped, avx512::mixed};
+        return {avx512::width(), avx512::terms, avx512::sum, avx512::across, avx512::add, avx512::grouped, avx512::mixed};
 #else
     case isa::avx2:
     case isa::avx512:
@@ -101,7 +108,7 @@ kernel kernel_for(isa set)
     case isa::scalar:
         break;
     }
-    return {1, scalar_terms, scalar_sum, scalar_add, scalar_grouped, scalar_mixed};
+    return {1, scalar_terms, scalar_sum, scalar_across, scalar_add, scalar_grouped, scalar_mixed};
 }
 
 bool supported(isa set)

@@ -19,6 +19,7 @@ enum class isa { scalar, base, avx2, avx512 };
 //   terms  the rows' terms from the shared part of the midpoints p;
 //   sum    the same added straight to the rows' sums, in index order, and
 //          beside them the held terms of rows of a loop;
+//   across the rows' terms each row's together, row after row;
 //   add    each of the first `width` lanes' terms added to its sum in
 //          index order;
 //   grouped  the same for groups of eight rows each laid out on its own
@@ -29,6 +30,7 @@ struct kernel {
     int lanes;
     void (*terms)(const points& p, double h, const double* t, int r, double* q, layout y);
     void (*sum)(const points& p, double h, const double* t, int r, double* s, beside b);
+    void (*across)(const points& p, double h, const double* t, int r, double* q, long count);
     void (*add)(const double* q, int m, int stride, int width, double* s);
     void (*grouped)(const double* q, int m, long group, int groups, double* s);
     void (*mixed)(const double* q, int m, const double* lq, long count, int nb, double* s);

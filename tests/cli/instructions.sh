@@ -9,7 +9,7 @@ set -u
 dis=$(objdump -d -C --no-show-raw-insn "$1") || exit 1
 # Each fused instruction with the function it is in.
 fused=$(awk '/^[0-9a-f]+ <.*>:$/ {fn = $0} /\tvfn?m(add|sub)/ {print fn}' <<<"$dis" | sort | uniq -c)
-rows='zorvick::quadrature::avx(2|512)::(terms\(|sum\(|\(anonymous namespace\)::(group<|blocks\(|rows<))'
+rows='zorvick::quadrature::avx(2|512)::(terms\(|sum\(|across\(|\(anonymous namespace\)::(group<|blocks\(|rows<|across_by<))'
 outside=$(grep -Ev "zorvick::quadrature::libm::|$rows" <<<"$fused")
 inside=$(grep -c 'zorvick::quadrature::libm::' <<<"$fused")
 kernels=$(grep -Ec "$rows" <<<"$fused")
