@@ -102,6 +102,13 @@ course decide(int r, std::int32_t n, const plan& how)
         // rows of the loop, chunks wait as terms.
         const bool known = how.planner != nullptr && how.planner->done[pass_class(n, c.threads)][r];
         c.points = c.whole > 0 && (known ? how.planner->points[r] : how.points);
+        // Rows past the first vector that the turn's sum would compute
+        // across midpoints (lanes.hpp) are computed before it instead and
+        // wait as terms beside the points: the turn, which no other thread
+        // can share, then only adds them.
+        if (c.points && c.terms == by::vectors && c.set == isa::avx512 && r > group_lanes &&
+            r <= group_lanes + most_across)
+            c.aside = r - group_lanes;
         // A thread holds a few chunks, so that it can go on computing while
         // one waits for its turn: at most 1 MB a thread, staying in its
         // core's cache, and 4 MB for all threads together.  A buffer of a

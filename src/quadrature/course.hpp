@@ -157,6 +157,8 @@ struct course {
     // where threads > 1:
     bool points;          // chunks wait for their turn as their midpoints' shared
                           // part (point_doubles a midpoint), not as terms
+    int aside;            // with points, the last rows in vectors, computed across
+                          // midpoints before the turn and held beside the points
     std::int32_t chunk;   // midpoints a thread claims at once
     int buffers;          // chunks of terms a thread holds
     std::int32_t slot;    // doubles from one of its buffers to the next
@@ -165,8 +167,8 @@ struct course {
 // What a chunk of a shared pass holds of each midpoint when its course
 // holds points: x, ln x, u·sin u, x/h and the reciprocal yh + yl
 // (lanes.hpp), each in an array of the chunk's length, in this order; and
-// the terms of the rows of a loop after them, in their place in a buffer
-// of terms.
+// the terms of the rows of a loop or aside after them, in their place in
+// a buffer of terms.
 inline constexpr int point_doubles = 6;
 
 // What a layout comes to for r rows: sines with more than eight rows is

@@ -90,6 +90,9 @@ void hold(const course& c, double h, std::int64_t first, int m, const double* t,
 {
     if (c.loop == 0) {
         libm::evaluate(c.f, h, first, m, x, lx, v, nullptr, rec);
+        if (c.aside > 0)
+            kernel_for(c.set).across({x, lx, v, m, rec->xs != nullptr ? rec : nullptr}, h, t + c.rows - c.aside,
+                                     c.aside, lq, count);
         return;
     }
     libm::terms(c.f, h, first, m, t + c.whole, c.loop, lq, count, c.recip, nullptr, 0, 8, nullptr, {x, lx, v});
@@ -99,7 +102,8 @@ void hold(const course& c, double h, std::int64_t first, int m, const double* t,
 void release(const course& c, const points& p, double h, const double* t, int r, const double* lq, long count,
              double* s)
 {
-    kernel_for(c.set).sum(p, h, t, c.whole, s, {lq, count, r - c.whole, s + c.whole});
+    const int vectors = c.whole - c.aside;
+    kernel_for(c.set).sum(p, h, t, vectors, s, {lq, count, r - vectors, s + vectors});
 }
 
 layout buffer_layout(const course& c, long count)

@@ -27,13 +27,15 @@ void compute(const course& c, double h, std::int64_t first, int m, const double*
 // with what the division through the reciprocal needs of them into *rec
 // where the set computes it beside them (else rec->xs becomes null); and
 // the terms of the rows of the sines' loop, t[c.whole …], into
-// lq[j·count + k], as that loop computes them with the sines.
+// lq[j·count + k], as that loop computes them with the sines, or those of
+// the rows aside (course), t[c.rows − c.aside …], computed across the
+// midpoints.
 void hold(const course& c, double h, std::int64_t first, int m, const double* t, double* x, double* lx, double* v,
           reciprocals* rec, double* lq, long count);
 
 // The same piece at its turn: the terms of the rows in vectors from its
-// points p, and the held terms of the rows of the loop, added in order to
-// the sums s[0 … r − 1].
+// points p, and the held terms of the rows of the loop or aside, added in
+// order to the sums s[0 … r − 1].
 void release(const course& c, const points& p, double h, const double* t, int r, const double* lq, long count,
              double* s);
 

@@ -102,7 +102,7 @@ double* buffer(const pass_state& p, const owner& o, int slot)
 
 // The arrays of the midpoints' shared part in a buffer of points, in the
 // order of point_doubles, each a chunk long, and where the terms of the
-// rows of a loop lie, in their place in a buffer of terms.
+// rows of a loop or aside lie, in their place in a buffer of terms.
 struct arrays {
     double* x;
     double* lx;
@@ -116,7 +116,7 @@ struct arrays {
 arrays points_in(const pass_state& p, double* q)
 {
     const std::size_t n = std::size_t(p.c.chunk);
-    return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n, q + lay(p).at(0, p.c.whole)};
+    return {q, q + n, q + 2 * n, q + 3 * n, q + 4 * n, q + 5 * n, q + lay(p).at(0, p.c.whole - p.c.aside)};
 }
 
 // The midpoints at … at + k − 1 of chunk c into its buffer of points, and
