@@ -124,6 +124,7 @@ bool between(vec<2> a, double lo, double hi)
 }
 #endif
 
+// (for the midpoints past a row's last vector across midpoints)
 double fma(double a, double b, double c) { return __builtin_fma(a, b, c); }
 
 // fma() for the templates of lanes.hpp, which take it as an argument.
