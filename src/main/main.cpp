@@ -33,7 +33,8 @@ int main(int, char**)
     // by SIGXFSZ.  SIGPIPE keeps its default: `zorvick | head` ends quietly.
     std::signal(SIGXFSZ, SIG_IGN);
     // What the planner measures here holds for the whole run, and shared
-    // passes keep their buffers of terms from one to the next.
+    // passes keep their buffers of terms and their threads from one to the
+    // next.
     zorvick::quadrature::measured planner{};
     zorvick::quadrature::scratch buffers;
     return zorvick::driver::run(stdin, stdout, stderr, zorvick::quadrature::default_plan(&planner, &buffers),

@@ -93,15 +93,22 @@ struct measured {
     bool points[wmax + 1];
 };
 
-// Memory that passes shared among threads keep for their buffers of terms
-// from one pass to the next, grown to the largest they need: each fresh
-// page costs a page fault, and memory that the allocator takes back and
-// gives out again is fresh.  Owned by the caller of the passes and used
-// by one pass at a time.
+// The threads that help with shared passes (workers.cpp), and how they are
+// let go: woken, joined and freed.
+struct crew;
+void dismiss(crew* w);
+
+// What passes shared among threads keep from one pass to the next: the
+// memory for their buffers of terms, grown to the largest they need (each
+// fresh page costs a page fault, and memory that the allocator takes back
+// and gives out again is fresh), and the threads that help the caller.
+// Owned by the caller of the passes and used by one pass at a time; the
+// helpers are let go with it.
 struct scratch {
     std::unique_ptr<void, void (*)(void*)> block{nullptr, std::free};
     std::size_t bytes = 0;  // from `at` on
     double* at = nullptr;
+    std::unique_ptr<crew, void (*)(crew*)> helpers{nullptr, dismiss};
 };
 
 // How passes are run; results do not depend on any of it.  Passes of a row
@@ -114,9 +121,9 @@ struct scratch {
 // fast sines, `layout` is how a pass lays out its rows until the planner
 // has measured its class; the planner keeps what it measures in
 // `*planner`, and measures nothing where that is null.  Shared passes
-// keep their buffers in `*buffers`, or where that is null allocate their
-// own.  Until the planner has measured it, shared passes with rows in
-// vectors hold points where `points` says.
+// keep their buffers and helper threads in `*buffers`, or where that is
+// null have their own.  Until the planner has measured it, shared passes
+// with rows in vectors hold points where `points` says.
 struct plan {
     int workers;
     std::int32_t chunk;

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "quadrature/terms.hpp"
@@ -390,13 +392,149 @@ bool grow(scratch& m, std::size_t bytes)
     return true;
 }
 
-void* helper(void* p)
+// A helper's start: its crew, and the passes posted before it started.
+struct hand {
+    crew* w;
+    std::uint32_t seen;
+};
+
+}  // namespace
+
+// Threads that help the caller with its shared passes, kept from one pass
+// to the next.  A thread started for each pass cost each pass its start,
+// and often more: the kernel put the new thread on the caller's own CPU,
+// where it waited for the caller to finish or for the kernel to move it,
+// and a pass of a few milliseconds ran on one CPU.  A kept helper stays
+// on its CPU and takes the next pass at once.
+//
+// The caller posts a pass by pointing `p` at it and counting it in
+// `posted`; each helper works on it and counts itself out of `left`, and
+// the caller returns from the pass, its state gone, once `left` is 0.
+// Every helper takes every pass, so none can miss one.
+struct crew {
+    std::atomic<std::uint32_t> posted{0};
+    alignas(64) std::atomic<std::int32_t> left{0};
+    alignas(64) pass_state* p = nullptr;
+    bool stop = false;  // posted with the last count: the helpers return
+    int started = 0;
+    cpu_set_t all;  // the CPUs the process may run on
+    pthread_t id[most_threads];
+    hand hands[most_threads];
+};
+
+namespace {
+
+// How long a thread spins before it sleeps while it waits for the next
+// pass, or for the helpers to finish one: longer than a row's check of
+// its change between passes, or than the passes on the caller alone
+// before a row's first shared one.  A sleeping thread takes tens of
+// microseconds to wake, and an idle CPU of a virtual machine can take
+// far longer.
+constexpr auto linger = std::chrono::microseconds(500);
+
+// Waits until a is no longer v, and returns what it is.
+template <class T>
+T changed(const std::atomic<T>& a, T v)
 {
-    work(*static_cast<pass_state*>(p));
-    return nullptr;
+    T now = a.load(std::memory_order_acquire);
+    const auto until = std::chrono::steady_clock::now() + linger;
+    for (int spin = 0; now == v; ++spin) {
+        if (spin % 64 == 63 && std::chrono::steady_clock::now() >= until)
+            a.wait(v, std::memory_order_acquire);
+        else
+            std::this_thread::yield();
+        now = a.load(std::memory_order_acquire);
+    }
+    return now;
+}
+
+void* helper(void* a)
+{
+    const hand& h = *static_cast<hand*>(a);
+    crew& w = *h.w;
+    // started on a CPU of its own (muster), free to move from now on
+    pthread_setaffinity_np(pthread_self(), sizeof w.all, &w.all);
+    for (std::uint32_t seen = h.seen;;) {
+        seen = changed(w.posted, seen);
+        if (w.stop)
+            return nullptr;
+        work(*w.p);
+        if (w.left.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            w.left.notify_one();
+    }
+}
+
+// A crew of `helpers` threads in keep, or fewer where threads cannot be
+// created; a crew there with more is let go first.  Null where the crew
+// itself cannot be had.
+//
+// POSIX threads rather than std::thread, which reports a failure only by
+// an exception, and throwing needs memory that may be exactly what is
+// missing.  Each new helper starts on a CPU other than the caller's, one
+// after another, so that it runs at once rather than when the kernel
+// moves it there.
+crew* muster(std::unique_ptr<crew, void (*)(crew*)>& keep, int helpers)
+{
+    if (keep && keep->started > helpers)
+        keep.reset();
+    if (!keep) {
+        void* m = std::malloc(sizeof(crew));
+        if (m == nullptr)
+            return nullptr;
+        keep.reset(new (m) crew);
+    }
+    crew& w = *keep;
+    if (w.started == helpers)
+        return &w;
+    CPU_ZERO(&w.all);
+    const bool spread = sched_getaffinity(0, sizeof w.all, &w.all) == 0 && CPU_COUNT(&w.all) > 1;
+    const int here = sched_getcpu();
+    for (int cpu = -1; w.started < helpers; ++w.started) {
+        w.hands[w.started] = {&w, w.posted.load(std::memory_order_relaxed)};
+        pthread_attr_t attr;
+        if (pthread_attr_init(&attr) != 0)
+            break;
+        if (spread) {
+            do
+                cpu = (cpu + 1) % CPU_SETSIZE;
+            while (!CPU_ISSET(cpu, &w.all) || cpu == here);
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(cpu, &one);
+            pthread_attr_setaffinity_np(&attr, sizeof one, &one);
+        }
+        const int e = pthread_create(&w.id[w.started], &attr, helper, &w.hands[w.started]);
+        pthread_attr_destroy(&attr);
+        if (e != 0)
+            break;
+    }
+    return &w;
+}
+
+// Pass p on the caller and the crew's helpers.
+void run(crew& w, pass_state& p)
+{
+    w.p = &p;
+    w.left.store(w.started, std::memory_order_relaxed);
+    w.posted.fetch_add(1, std::memory_order_release);
+    w.posted.notify_all();
+    work(p);
+    for (std::int32_t left = w.left.load(std::memory_order_acquire); left != 0;)
+        left = changed(w.left, left);
 }
 
 }  // namespace
+
+void dismiss(crew* w)
+{
+    w->stop = true;
+    w->posted.fetch_add(1, std::memory_order_release);
+    w->posted.notify_all();
+    for (int i = 0; i < w->started; ++i)
+        pthread_join(w->id[i], nullptr);
+    w->~crew();
+    std::free(w);
+}
 
 int cpus()
 {
@@ -421,17 +559,12 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
                  static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), m.at, {}, {}, {}, {}};
     std::copy(s, s + c.stride, p.s);
 
-    // POSIX threads rather than std::thread, which reports a failure only by
-    // an exception, and throwing needs memory that may be exactly what is
-    // missing.  Threads that cannot be created are done without: the ones
-    // there are, or the caller alone, compute every chunk.
-    pthread_t helpers[most_threads];
-    int started = 0;
-    while (started < threads - 1 && pthread_create(&helpers[started], nullptr, helper, &p) == 0)
-        ++started;
-    work(p);
-    for (int w = 0; w < started; ++w)
-        pthread_join(helpers[w], nullptr);
+    // Threads that cannot be created are done without: the ones there
+    // are, or the caller alone, compute every chunk.
+    if (crew* w = muster(m.helpers, threads - 1))
+        run(*w, p);
+    else
+        work(p);
     std::copy(p.s, p.s + c.stride, s);
     return true;
 }

@@ -15,10 +15,10 @@ int cpus();
 // its own, and adds each chunk's terms to the sums when every chunk
 // before it has been added: every sum is bit-identical to the sequential
 // one for any threads and chunk.  Runs with fewer threads, down to the
-// caller alone, if threads cannot be created.  The buffers come from
-// *keep, grown if they must be, or, with keep null, from the allocator for
-// this pass alone.  Returns false, with nothing done, if the buffers
-// cannot be had.
+// caller alone, if threads cannot be created.  The buffers and the
+// helper threads come from *keep, grown or started if they must be, or,
+// with keep null, are had for this pass alone.  Returns false, with
+// nothing done, if the buffers cannot be had.
 bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double* s, scratch* keep);
 
 }  // namespace zorvick::quadrature
