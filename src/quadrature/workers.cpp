@@ -491,21 +491,21 @@ crew* muster(std::unique_ptr<crew, void (*)(crew*)>& keep, int helpers)
     const int here = sched_getcpu();
     for (int cpu = -1; w.started < helpers; ++w.started) {
         w.hands[w.started] = {&w, w.posted.load(std::memory_order_relaxed)};
+        int e = -1;
         pthread_attr_t attr;
-        if (pthread_attr_init(&attr) != 0)
-            break;
-        if (spread) {
+        if (spread && pthread_attr_init(&attr) == 0) {
             do
                 cpu = (cpu + 1) % CPU_SETSIZE;
             while (!CPU_ISSET(cpu, &w.all) || cpu == here);
             cpu_set_t one;
             CPU_ZERO(&one);
             CPU_SET(cpu, &one);
-            pthread_attr_setaffinity_np(&attr, sizeof one, &one);
+            if (pthread_attr_setaffinity_np(&attr, sizeof one, &one) == 0)
+                e = pthread_create(&w.id[w.started], &attr, helper, &w.hands[w.started]);
+            pthread_attr_destroy(&attr);
         }
-        const int e = pthread_create(&w.id[w.started], &attr, helper, &w.hands[w.started]);
-        pthread_attr_destroy(&attr);
-        if (e != 0)
+        // (the CPUs may have changed since: then anywhere)
+        if (e != 0 && pthread_create(&w.id[w.started], nullptr, helper, &w.hands[w.started]) != 0)
             break;
     }
     return &w;
