@@ -9,8 +9,13 @@
 
 namespace zorvick::quadrature {
 
-// Sharing a pass pays from about 2¹⁶ points for a row alone (bench_intf's
-// threshold benchmark), less for more rows (course.cpp).  A window of two
+// Sharing a pass of a row alone among kept helpers pays from about 2¹⁴
+// points (bench_intf's threshold benchmark), a few tens of microseconds a
+// pass below 2¹⁶: less than a run's first shared pass costs beside, in
+// starting the helpers and the planner's timing of shared passes.  So
+// passes are shared from 2¹⁶ points for a row alone, from fewer for more
+// rows (course.cpp), and tables of rows that stop early never start a
+// thread.  A window of two
 // vectors of rows shares each logarithm and sine among 16 rows (AVX-512),
 // 8 (AVX2) or 4 (SSE2); wider ones hold up the first rows of a table.
 plan default_plan(measured* planner, scratch* buffers)
