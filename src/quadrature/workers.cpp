@@ -410,12 +410,21 @@ struct hand {
 // The caller posts a pass by pointing `p` at it and counting it in
 // `posted`; each helper works on it and counts itself out of `left`, and
 // the caller returns from the pass, its state gone, once `left` is 0.
-// Every helper takes every pass, so none can miss one.
+// Every helper takes every pass, so none can miss one.  A thread that
+// waits for either count spins for a while, then sleeps on a condition
+// variable (`go` for the helpers, `done` for the caller) that the other
+// side signals under `mutex` after each change.  (std::atomic's own wait
+// lost wake-ups here: built by Clang 19 against libstdc++ 14, a table's
+// threads slept for seconds at a time with the count they waited for
+// already changed.)
 struct crew {
     std::atomic<std::uint32_t> posted{0};
-    alignas(64) std::atomic<std::int32_t> left{0};
-    alignas(64) pass_state* p = nullptr;
+    std::atomic<std::int32_t> left{0};
+    pass_state* p = nullptr;
     bool stop = false;  // posted with the last count: the helpers return
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t go = PTHREAD_COND_INITIALIZER;
+    pthread_cond_t done = PTHREAD_COND_INITIALIZER;
     int started = 0;
     cpu_set_t all;  // the CPUs the process may run on
     pthread_t id[most_threads];
@@ -432,20 +441,35 @@ namespace {
 // far longer.
 constexpr auto linger = std::chrono::microseconds(500);
 
-// Waits until a is no longer v, and returns what it is.
+// Waits until a is no longer v, and returns what it is: spins for
+// `linger`, then sleeps on cv.
 template <class T>
-T changed(const std::atomic<T>& a, T v)
+T changed(const std::atomic<T>& a, T v, crew& w, pthread_cond_t& cv)
 {
-    T now = a.load(std::memory_order_acquire);
     const auto until = std::chrono::steady_clock::now() + linger;
-    for (int spin = 0; now == v; ++spin) {
-        if (spin % 64 == 63 && std::chrono::steady_clock::now() >= until)
-            a.wait(v, std::memory_order_acquire);
-        else
-            std::this_thread::yield();
+    T now = a.load(std::memory_order_acquire);
+    for (int spin = 0; now == v && (spin % 64 != 63 || std::chrono::steady_clock::now() < until); ++spin) {
+        std::this_thread::yield();
         now = a.load(std::memory_order_acquire);
     }
+    if (now == v) {
+        // a changes outside the mutex, but is signalled under it after the
+        // change: a change after the check below is signalled once cv's
+        // wait has let the mutex go, and one before it is seen there
+        pthread_mutex_lock(&w.mutex);
+        while ((now = a.load(std::memory_order_acquire)) == v)
+            pthread_cond_wait(&cv, &w.mutex);
+        pthread_mutex_unlock(&w.mutex);
+    }
     return now;
+}
+
+// Wakes whoever sleeps on cv, after a change to the count it waits for.
+void wake(crew& w, pthread_cond_t& cv)
+{
+    pthread_mutex_lock(&w.mutex);
+    pthread_cond_broadcast(&cv);
+    pthread_mutex_unlock(&w.mutex);
 }
 
 void* helper(void* a)
@@ -455,12 +479,12 @@ void* helper(void* a)
     // started on a CPU of its own (muster), free to move from now on
     pthread_setaffinity_np(pthread_self(), sizeof w.all, &w.all);
     for (std::uint32_t seen = h.seen;;) {
-        seen = changed(w.posted, seen);
+        seen = changed(w.posted, seen, w, w.go);
         if (w.stop)
             return nullptr;
         work(*w.p);
         if (w.left.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            w.left.notify_one();
+            wake(w, w.done);
     }
 }
 
@@ -517,10 +541,10 @@ void run(crew& w, pass_state& p)
     w.p = &p;
     w.left.store(w.started, std::memory_order_relaxed);
     w.posted.fetch_add(1, std::memory_order_release);
-    w.posted.notify_all();
+    wake(w, w.go);
     work(p);
     for (std::int32_t left = w.left.load(std::memory_order_acquire); left != 0;)
-        left = changed(w.left, left);
+        left = changed(w.left, left, w, w.done);
 }
 
 }  // namespace
@@ -529,9 +553,12 @@ void dismiss(crew* w)
 {
     w->stop = true;
     w->posted.fetch_add(1, std::memory_order_release);
-    w->posted.notify_all();
+    wake(*w, w->go);
     for (int i = 0; i < w->started; ++i)
         pthread_join(w->id[i], nullptr);
+    pthread_cond_destroy(&w->done);
+    pthread_cond_destroy(&w->go);
+    pthread_mutex_destroy(&w->mutex);
     w->~crew();
     std::free(w);
 }
