@@ -63,6 +63,9 @@ struct pass_state {
     counter seats;                // threads that took their buffers
     counter claim;                // next chunk to compute
     counter added[most_groups];   // for each group, chunks whose terms are in its sums
+    counter sleepers;             // threads asleep on `turn`, or about to be
+    pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+    pthread_cond_t turn = PTHREAD_COND_INITIALIZER;
     alignas(64) double s[wmax];   // the sums: a group's are touched only by the thread whose turn it is
 };
 
@@ -155,10 +158,32 @@ bool due(const pass_state& p, std::int32_t c, int g)
     return p.added[g].v.load(std::memory_order_acquire) == c;
 }
 
+// A thread that waits for a group's turn sleeps only after it has
+// counted itself among the sleepers, and checks the count of chunks
+// added under the mutex; the count is changed before the sleepers are
+// read, every access sequentially consistent.  So either the thread sees
+// the change, or the one who made it sees the sleeper and wakes it.  (The
+// mutex is taken only where a thread sleeps: while the threads run, as
+// they mostly do, passing a turn on is a store and a load.)
 void pass_on(pass_state& p, std::int32_t c, int g)
 {
-    p.added[g].v.store(c + 1, std::memory_order_release);
-    p.added[g].v.notify_all();
+    p.added[g].v.store(c + 1, std::memory_order_seq_cst);
+    if (p.sleepers.v.load(std::memory_order_seq_cst) > 0) {
+        pthread_mutex_lock(&p.mutex);
+        pthread_cond_broadcast(&p.turn);
+        pthread_mutex_unlock(&p.mutex);
+    }
+}
+
+// Sleeps until group g's count of chunks added is no longer at.
+void await_turn(pass_state& p, int g, std::int32_t at)
+{
+    p.sleepers.v.fetch_add(1, std::memory_order_seq_cst);
+    pthread_mutex_lock(&p.mutex);
+    while (p.added[g].v.load(std::memory_order_seq_cst) == at)
+        pthread_cond_wait(&p.turn, &p.mutex);
+    pthread_mutex_unlock(&p.mutex);
+    p.sleepers.v.fetch_sub(1, std::memory_order_relaxed);
 }
 
 // Adds the rest of the oldest chunk, whose adds are being folded, and
@@ -347,7 +372,7 @@ void work(pass_state& p)
                 at = p.added[g].v.load(std::memory_order_acquire);
             }
             if (at != c)
-                p.added[g].v.wait(at, std::memory_order_acquire);
+                await_turn(p, g, at);
         }
     }
 }
@@ -582,8 +607,21 @@ bool shared_pass(const course& c, const double* t, int r, std::int32_t n, double
     scratch& m = keep != nullptr ? *keep : own;
     if (m.bytes < bytes && !grow(m, bytes))
         return false;
-    pass_state p{c, live(c), t, r, 1.0 / static_cast<double>(n), n,
-                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk), m.at, {}, {}, {}, {}};
+    pass_state p{c,
+                 live(c),
+                 t,
+                 r,
+                 1.0 / static_cast<double>(n),
+                 n,
+                 static_cast<std::int32_t>((std::int64_t{n} + c.chunk - 1) / c.chunk),
+                 m.at,
+                 {},
+                 {},
+                 {},
+                 {},
+                 PTHREAD_MUTEX_INITIALIZER,
+                 PTHREAD_COND_INITIALIZER,
+                 {}};
     std::copy(s, s + c.stride, p.s);
 
     // Threads that cannot be created are done without: the ones there
